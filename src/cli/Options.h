@@ -1,0 +1,30 @@
+// The command line of tarvosk-cli: global options, then a command and its arguments.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/DriveNamespace.h"
+
+namespace tarvosk::cli {
+
+struct ImageOption {
+  std::string path;
+  AttachOptions options;
+};
+
+struct Options {
+  std::vector<ImageOption> images;
+  bool devices = true;
+  std::string logFile;
+  std::string command;
+  std::vector<std::string> arguments;
+};
+
+// Parses argv; on a bad option returns false with a message for the user.
+bool parseOptions(int argc, char** argv, Options& out, std::string& error);
+
+// The value of "--name VALUE" among a command's arguments, or fallback.
+std::string argumentValue(const std::vector<std::string>& arguments, const std::string& name, const std::string& fallback);
+
+}  // namespace tarvosk::cli

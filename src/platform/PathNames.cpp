@@ -1,0 +1,137 @@
+#include "platform/PathNames.h"
+
+#include <vector>
+
+#include "platform/CodePage.h"
+
+namespace tarvosk {
+
+namespace {
+
+bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+
+bool startsWithIgnoreCase(std::u16string_view s, std::u16string_view prefix) {
+  return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
+}
+
+bool isLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+
+std::u16string resolveInner(std::u16string_view rest) {
+  std::vector<std::u16string> parts;
+  std::u16string current;
+  auto flush = [&] {
+    if (current.empty() || current == u".") {
+    } else if (current == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      parts.push_back(current);
+    }
+    current.clear();
+  };
+  for (char16_t c : rest) {
+    if (isSeparator(c)) flush();
+    else current += c;
+  }
+  flush();
+  std::u16string out;
+  for (const std::u16string& p : parts) {
+    if (!out.empty()) out += u'\\';
+    out += p;
+  }
+  return out;
+}
+
+}  // namespace
+
+char16_t foldCase(char16_t c) {
+  if (c < 0x80) return upperAscii(c);
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);  // Greek
+  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);                // Cyrillic
+  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);              // full-width
+  return c;
+}
+
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (foldCase(a[i]) != foldCase(b[i])) return false;
+  return true;
+}
+
+ParsedPath parsePath(std::u16string_view path) {
+  ParsedPath out;
+  if (path.empty()) return out;
+  if (startsWithIgnoreCase(path, u"\\\\?\\")) path.remove_prefix(4);  // long-path prefix
+
+  if (startsWithIgnoreCase(path, u"\\\\.\\")) {
+    std::u16string_view device = path.substr(4);
+    if (device.size() == 2 && isLetter(device[0]) && device[1] == u':') {
+      out.kind = PathKind::Volume;
+      out.letter = upperAscii(device[0]);
+    } else if (startsWithIgnoreCase(device, u"PhysicalDrive") && device.size() > 13 && device.size() <= 16) {
+      int n = 0;
+      for (char16_t c : device.substr(13)) {
+        if (c < u'0' || c > u'9') return out;
+        n = n * 10 + (c - u'0');
+      }
+      out.kind = PathKind::PhysicalDrive;
+      out.driveNumber = n;
+    } else if (equalsIgnoreCase(device, u"VWIN32")) {
+      out.kind = PathKind::Vwin32;
+    }
+    return out;
+  }
+
+  if (path.size() >= 2 && isLetter(path[0]) && path[1] == u':') {
+    if (path.size() > 2 && !isSeparator(path[2])) return out;  // "C:file", relative to a drive's folder
+    out.kind = PathKind::DrivePath;
+    out.letter = upperAscii(path[0]);
+    out.inner = resolveInner(path.substr(2));
+    return out;
+  }
+
+  std::u16string host(path);
+  for (char16_t& c : host)
+    if (c == u'\\') c = u'/';
+  out.kind = PathKind::Host;
+  out.host = utf16ToUtf8(host);
+  return out;
+}
+
+bool hasInvalidNameCharacters(std::u16string_view component) {
+  for (char16_t c : component) {
+    if (c < 0x20) return true;
+    switch (c) {
+      case u'<': case u'>': case u':': case u'"': case u'|': case u'?': case u'*': return true;
+      default: break;
+    }
+  }
+  return false;
+}
+
+bool matchesWildcard(std::u16string_view pattern, std::u16string_view name) {
+  if (pattern == u"*.*") pattern = u"*";
+  // Iterative glob with one backtrack point: linear in practice, never recursive.
+  std::size_t p = 0, n = 0, starP = std::u16string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == u'?' || foldCase(pattern[p]) == foldCase(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == u'*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::u16string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace tarvosk

@@ -1,0 +1,43 @@
+// How a path names a device, a file inside a volume, or a host file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/WinTypes.h"
+
+namespace tarvosk {
+
+enum class PathKind {
+  Invalid,
+  Volume,         // "\\.\C:"
+  PhysicalDrive,  // "\\.\PhysicalDrive0"
+  Vwin32,         // "\\.\VWIN32"
+  DrivePath,      // "C:\folder\file" (also "C:" and "C:\", the root)
+  Host,           // anything else
+};
+
+struct ParsedPath {
+  PathKind kind = PathKind::Invalid;
+  WCHAR letter = 0;        // Volume, DrivePath: upper case
+  int driveNumber = -1;    // PhysicalDrive
+  // DrivePath: the path inside the volume, components joined by "\" with "." and ".." resolved
+  // (never above the root), no leading or trailing "\"; "" is the root.
+  std::u16string inner;
+  std::string host;        // Host: UTF-8, "/" separated
+};
+
+ParsedPath parsePath(std::u16string_view path);
+
+// True if a name holds a character that Windows refuses in file names (< > : " | ? * and
+// control characters).
+bool hasInvalidNameCharacters(std::u16string_view component);
+
+// Windows wildcard matching: "*" and "?", without regard to case; "*.*" matches every name.
+bool matchesWildcard(std::u16string_view pattern, std::u16string_view name);
+
+// Upper-cases ASCII and Latin letters as Windows' file systems compare names.
+char16_t foldCase(char16_t c);
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace tarvosk
