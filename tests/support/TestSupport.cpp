@@ -30,7 +30,7 @@ std::string fixturePath(const std::string& name) {
   }
   std::filesystem::path p = std::filesystem::path(dir) / name;
   if (!std::filesystem::exists(p)) {
-    ADD_FAILURE() << "fixture image missing: " << p << " (tests/images/build-fixtures.sh failed?)";
+    ADD_FAILURE() << "fixture image missing: " << p << " (a fixture script in tests/images failed?)";
     throw std::runtime_error("missing fixture");
   }
   return p.string();

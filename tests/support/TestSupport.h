@@ -23,7 +23,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-// The path of a fixture image made by tests/images/build-fixtures.sh. Fails the test (and throws)
+// The path of a fixture image made by a tests/images/build-*-fixtures.sh script. Fails the test (and throws)
 // when TARVOSK_FIXTURES is unset or the image is missing: fixtures never skip silently.
 std::string fixturePath(const std::string& name);
 

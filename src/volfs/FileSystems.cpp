@@ -1,0 +1,10 @@
+#include "volfs/FileSystems.h"
+
+namespace tarvosk {
+
+void registerFileSystemProviders() {
+  registerVolumeProvider(makeFatVolumeProvider());
+  registerVolumeProvider(makeNtfsVolumeProvider());
+}
+
+}  // namespace tarvosk

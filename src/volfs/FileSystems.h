@@ -1,0 +1,17 @@
+// The read-only file system drivers for volumes that the host has not mounted. Front ends call
+// registerFileSystemProviders() once at start-up.
+#pragma once
+
+#include <memory>
+
+#include "platform/VolumeServices.h"
+
+namespace tarvosk {
+
+std::shared_ptr<VolumeProvider> makeFatVolumeProvider();
+std::shared_ptr<VolumeProvider> makeNtfsVolumeProvider();
+
+// Registers the FAT and NTFS providers with the platform's volume services.
+void registerFileSystemProviders();
+
+}  // namespace tarvosk
