@@ -54,12 +54,14 @@ int listDrives(const std::string& format, std::ostream& out, std::ostream& err) 
   auto logical = logicalDrives();
   auto physical = physicalDrives();
   if (format == "tsv") {
-    out << "kind\tid\tsize_bytes\tfile_system\tpartition_type\toffset_bytes\tphysical_drive\tmodel\n";
+    out << "kind\tid\tsize_bytes\tfile_system\tpartition_type\toffset_bytes\tphysical_drive\tremovable\tmodel\n";
     for (const auto& d : logical)
       out << "logical\t" << letterText(d) << '\t' << d.length << '\t' << fileSystemName(d.fileSystem) << '\t'
-          << hex2(d.partitionType) << '\t' << d.offset << '\t' << d.physicalDrive << "\t\n";
+          << hex2(d.partitionType) << '\t' << d.offset << '\t' << d.physicalDrive << '\t' << (d.removable ? "yes" : "no")
+          << "\t\n";
     for (const auto& p : physical)
-      out << "physical\t" << p.number << '\t' << p.sizeBytes << "\t\t\t\t\t" << p.model << '\n';
+      out << "physical\t" << p.number << '\t' << p.sizeBytes << "\t\t\t\t\t" << (p.removable ? "yes" : "no") << '\t'
+          << p.model << '\n';
   } else if (format == "json") {
     out << "{\"logical\":[";
     for (std::size_t i = 0; i < logical.size(); ++i) {

@@ -23,6 +23,13 @@ namespace tarvosk {
 
 namespace {
 
+BOOL timesOf(const VolumeFileInfo& info, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+  if (creation) *creation = info.creationTime;
+  if (lastAccess) *lastAccess = info.lastAccessTime;
+  if (lastWrite) *lastWrite = info.lastWriteTime;
+  return TRUE;
+}
+
 // A file inside a volume, open for reading.
 class VolumeFileObject : public PositionedObject {
  public:
@@ -46,10 +53,7 @@ class VolumeFileObject : public PositionedObject {
     return TRUE;
   }
   BOOL times(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) override {
-    if (creation) *creation = info_.creationTime;
-    if (lastAccess) *lastAccess = info_.lastAccessTime;
-    if (lastWrite) *lastWrite = info_.lastWriteTime;
-    return TRUE;
+    return timesOf(info_, creation, lastAccess, lastWrite);
   }
 
  private:
@@ -62,10 +66,7 @@ class FolderObject : public KernelObject {
  public:
   explicit FolderObject(VolumeFileInfo info) : info_(std::move(info)) {}
   BOOL times(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) override {
-    if (creation) *creation = info_.creationTime;
-    if (lastAccess) *lastAccess = info_.lastAccessTime;
-    if (lastWrite) *lastWrite = info_.lastWriteTime;
-    return TRUE;
+    return timesOf(info_, creation, lastAccess, lastWrite);
   }
 
  private:

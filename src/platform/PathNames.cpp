@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 
 namespace tarvosk {
@@ -44,22 +45,6 @@ std::u16string resolveInner(std::u16string_view rest) {
 }
 
 }  // namespace
-
-char16_t foldCase(char16_t c) {
-  if (c < 0x80) return upperAscii(c);
-  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);  // Greek
-  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);                // Cyrillic
-  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 32);              // full-width
-  return c;
-}
-
-bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  return true;
-}
 
 ParsedPath parsePath(std::u16string_view path) {
   ParsedPath out;

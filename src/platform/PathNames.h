@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/CaseFolding.h"
 #include "platform/WinTypes.h"
 
 namespace tarvosk {
@@ -36,8 +37,5 @@ bool hasInvalidNameCharacters(std::u16string_view component);
 // Windows wildcard matching: "*" and "?", without regard to case; "*.*" matches every name.
 bool matchesWildcard(std::u16string_view pattern, std::u16string_view name);
 
-// Upper-cases ASCII and Latin letters as Windows' file systems compare names.
-char16_t foldCase(char16_t c);
-bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 
 }  // namespace tarvosk
