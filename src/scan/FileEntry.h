@@ -1,0 +1,54 @@
+// One found file or folder of a scan.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvosk {
+
+// Which layer holds an entry's data.
+enum EntryKind : std::uint8_t {
+  ENTRY_KIND_FAT = 0,
+  ENTRY_KIND_NTFS = 1,
+  ENTRY_KIND_RAW_DEVICE = 2,
+  ENTRY_KIND_RECYCLE_BIN = 3,  // a real file on disk
+};
+
+// Recovery chances, as the views show them.
+enum RecoveryChance : std::uint8_t {
+  CHANCE_NOT_RATED = 0,
+  CHANCE_NOT_RECOVERABLE = 1,
+  CHANCE_POOR = 2,
+  CHANCE_PROBABLY_GOOD = 3,
+  CHANCE_EXCELLENT = 4,
+};
+
+constexpr std::uint64_t ROOT_ENTRY_ID = 5;
+constexpr std::uint64_t FIRST_SCAN_ENTRY_ID = 7;
+constexpr std::uint64_t FIRST_RECYCLE_BIN_ENTRY_ID = 0xFFFFFFFF00000000ull;
+constexpr std::uint64_t ORPHAN_FOLDER_ENTRY_ID = 0xFFFFFFFFFFFFFFFFull;
+constexpr std::uint32_t NO_HANDLE = 0xFFFF;
+
+struct FileEntry {
+  std::u16string name;
+  std::uint64_t id = 0;
+  std::uint64_t parentId = 0;
+  std::uint32_t handle = NO_HANDLE;  // FAT or NTFS volume handle, or device handle
+  std::uint64_t size = 0;
+  std::uint8_t recoveryChance = CHANCE_NOT_RATED;
+  char16_t driveLetter = 0;
+  bool isFolder = false;
+  bool deleted = false;
+  bool hasSubfolders = false;
+  bool noDeletedFiles = true;
+  std::uint8_t kind = ENTRY_KIND_NTFS;
+  // FAT: first cluster; physical scans: the unit where the file starts; else 0.
+  std::uint64_t startPosition = 0;
+  std::uint16_t dosTime = 0;
+  std::uint16_t dosDate = 0;
+  std::vector<std::uint64_t> children;
+  std::u16string recycleBinPath;  // kind 3: the real file or folder on disk
+};
+
+}  // namespace tarvosk

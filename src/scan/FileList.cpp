@@ -1,0 +1,65 @@
+#include "scan/FileList.h"
+
+#include "platform/CaseFolding.h"
+
+namespace tarvosk {
+
+DriveFileList* CFileList::GetDriveList(const std::u16string& drivePath) { return lists_[drivePath].get(); }
+
+void CFileList::StoreDriveList(const std::u16string& drivePath, std::unique_ptr<DriveFileList> list) {
+  lists_[drivePath] = std::move(list);
+}
+
+bool CFileList::RemoveDriveList(const std::u16string& drivePath) {
+  lists_.erase(drivePath);
+  return true;
+}
+
+namespace {
+
+// The folder part of a path, as the system's path splitter gives it: after the drive ("C:"),
+// up to and including the last separator.
+std::u16string folderPart(const std::u16string& path) {
+  std::size_t start = (path.size() >= 2 && path[1] == u':') ? 2 : 0;
+  std::size_t last = path.find_last_of(u"\\/");
+  if (last == std::u16string::npos || last < start) return {};
+  return path.substr(start, last + 1 - start);
+}
+
+}  // namespace
+
+bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId) {
+  if (path.empty()) return false;
+  std::u16string folder = folderPart(path);
+  std::uint64_t current = ROOT_ENTRY_ID;
+  std::size_t pos = 0;
+  while (pos < folder.size()) {
+    std::size_t end = folder.find_first_of(u"\\/", pos);
+    if (end == std::u16string::npos) end = folder.size();
+    std::u16string token = folder.substr(pos, end - pos);
+    pos = end + 1;
+    if (token.empty()) continue;
+    const FileEntry* entry = list.Find(current);
+    if (!entry) return false;
+    bool found = false;
+    for (std::uint64_t childId : entry->children) {
+      const FileEntry* child = list.Find(childId);
+      if (child && equalsIgnoreCase(child->name, token)) {
+        current = childId;
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+  }
+  folderId = current;
+  return true;
+}
+
+std::u16string drivePathOfLetter(char16_t letter) { return std::u16string{letter, u':'}; }
+
+std::u16string drivePathOfPhysicalDrive(int number) {
+  return std::u16string{static_cast<char16_t>(0x7B + number), u':'};
+}
+
+}  // namespace tarvosk
