@@ -1,0 +1,34 @@
+// Boyer-Moore substring search over bytes (bad-character and good-suffix tables), exact or
+// without regard to ASCII letter case. Used for end markers and for the content search.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/ByteOrder.h"
+
+namespace tarvosk {
+
+class BoyerMoore {
+ public:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  BoyerMoore(ByteSpan pattern, bool caseSensitive);
+  // The offset of the first occurrence of the pattern in text, or npos. An empty pattern is
+  // found at offset 0.
+  std::size_t find(ByteSpan text) const;
+  std::size_t patternLength() const { return pattern_.size(); }
+
+ private:
+  std::uint8_t fold(std::uint8_t b) const { return caseSensitive_ ? b : foldTable_[b]; }
+
+  std::vector<std::uint8_t> pattern_;  // folded when case does not count
+  bool caseSensitive_;
+  std::array<std::uint8_t, 256> foldTable_{};
+  std::array<std::size_t, 256> badCharacter_{};
+  std::vector<std::size_t> goodSuffix_;
+};
+
+}  // namespace tarvosk
