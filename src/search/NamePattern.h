@@ -1,0 +1,13 @@
+// Name patterns of the search: "*" any run of characters, "?" one character, "[...]" one
+// character of a set ("!" first negates, "a-c" a range, "]" first is literal). Names and
+// patterns compare in lower case; the pattern must match the whole name.
+#pragma once
+
+#include <string_view>
+
+namespace tarvosk {
+
+// A "[" that is never closed makes the name not match.
+bool MatchNamePattern(std::u16string_view pattern, std::u16string_view name);
+
+}  // namespace tarvosk
