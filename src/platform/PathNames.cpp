@@ -86,6 +86,26 @@ ParsedPath parsePath(std::u16string_view path) {
   return out;
 }
 
+PathParts splitPath(std::u16string_view path) {
+  PathParts parts;
+  if (path.size() >= 2 && path[1] == u':') {
+    parts.drive = path.substr(0, 2);
+    path.remove_prefix(2);
+  }
+  std::size_t last = path.find_last_of(u"\\/");
+  if (last != std::u16string_view::npos) {
+    parts.folder = path.substr(0, last + 1);
+    path.remove_prefix(last + 1);
+  }
+  std::size_t dot = path.find_last_of(u'.');
+  if (dot != std::u16string_view::npos) {
+    parts.extension = path.substr(dot);
+    path = path.substr(0, dot);
+  }
+  parts.name = path;
+  return parts;
+}
+
 bool hasInvalidNameCharacters(std::u16string_view component) {
   for (char16_t c : component) {
     if (c < 0x20) return true;

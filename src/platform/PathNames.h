@@ -30,6 +30,16 @@ struct ParsedPath {
 
 ParsedPath parsePath(std::u16string_view path);
 
+// A path cut as the system's path splitter cuts it: "C:\a\b.txt" gives drive "C:", folder
+// "\a\" (up to and including the last separator), name "b" and extension ".txt".
+struct PathParts {
+  std::u16string drive;
+  std::u16string folder;
+  std::u16string name;
+  std::u16string extension;
+};
+PathParts splitPath(std::u16string_view path);
+
 // True if a name holds a character that Windows refuses in file names (< > : " | ? * and
 // control characters).
 bool hasInvalidNameCharacters(std::u16string_view component);

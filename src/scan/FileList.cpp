@@ -1,6 +1,7 @@
 #include "scan/FileList.h"
 
 #include "platform/CaseFolding.h"
+#include "platform/PathNames.h"
 
 namespace tarvosk {
 
@@ -15,22 +16,9 @@ bool CFileList::RemoveDriveList(const std::u16string& drivePath) {
   return true;
 }
 
-namespace {
-
-// The folder part of a path, as the system's path splitter gives it: after the drive ("C:"),
-// up to and including the last separator.
-std::u16string folderPart(const std::u16string& path) {
-  std::size_t start = (path.size() >= 2 && path[1] == u':') ? 2 : 0;
-  std::size_t last = path.find_last_of(u"\\/");
-  if (last == std::u16string::npos || last < start) return {};
-  return path.substr(start, last + 1 - start);
-}
-
-}  // namespace
-
 bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId) {
   if (path.empty()) return false;
-  std::u16string folder = folderPart(path);
+  std::u16string folder = splitPath(path).folder;
   std::uint64_t current = ROOT_ENTRY_ID;
   std::size_t pos = 0;
   while (pos < folder.size()) {

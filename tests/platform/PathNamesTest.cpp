@@ -41,6 +41,20 @@ TEST(PathNames, HostPathsUseSlashes) {
   EXPECT_EQ(parsePath(u"").kind, PathKind::Invalid);
 }
 
+TEST(PathNames, SplittingGivesDriveFolderNameAndExtension) {
+  PathParts p = splitPath(u"C:\\Docs\\old\\a.b.txt");
+  EXPECT_EQ(p.drive, u"C:");
+  EXPECT_EQ(p.folder, u"\\Docs\\old\\");
+  EXPECT_EQ(p.name, u"a.b");
+  EXPECT_EQ(p.extension, u".txt");
+  PathParts bare = splitPath(u"README");
+  EXPECT_EQ(bare.name, u"README");
+  EXPECT_TRUE(bare.drive.empty() && bare.folder.empty() && bare.extension.empty());
+  PathParts dotDir = splitPath(u"x:/a.d/file");
+  EXPECT_EQ(dotDir.folder, u"/a.d/");
+  EXPECT_EQ(dotDir.extension, u"") << "a dot in a folder is no extension";
+}
+
 TEST(PathNames, WildcardsMatchAsWindowsDoes) {
   EXPECT_TRUE(matchesWildcard(u"*.jpg", u"IMG_0001.JPG"));
   EXPECT_FALSE(matchesWildcard(u"*.jpg", u"a.jpeg"));

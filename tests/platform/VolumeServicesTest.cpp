@@ -1,103 +1,37 @@
 // Volume services and "C:\..." file access through a file system provider.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/VolumeServices.h"
 #include "platform/WinError.h"
 #include "support/AttachedImages.h"
+#include "support/MemoryVolume.h"
 #include "support/TestSupport.h"
 
 namespace tarvosk::test {
 namespace {
 
-// An in-memory volume: folders and files by path.
-class MemoryVolume : public MountedVolume {
- public:
-  std::map<std::u16string, std::string> files;  // path -> bytes; folders map to "\x01dir"
-  DWORD space(VolumeSpace& out) override {
-    out = VolumeSpace{512, 8, 1000, 5000};
-    return ERROR_SUCCESS;
-  }
-  DWORD information(VolumeInformation& out) override {
-    out.label = u"卷标";
-    out.fileSystemName = u"FAT32";
-    out.serialNumber = 0x1234ABCD;
-    return ERROR_SUCCESS;
-  }
-  DWORD stat(const std::u16string& path, VolumeFileInfo& out) override {
-    auto it = files.find(path);
-    if (it == files.end()) return ERROR_FILE_NOT_FOUND;
-    out.name = path.substr(path.find_last_of(u'\\') == std::u16string::npos ? 0 : path.find_last_of(u'\\') + 1);
-    out.shortName = out.name == u"Long File Name.txt" ? u"LONGFI~1.TXT" : u"";
-    out.attributes = it->second == "\x01dir" ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    out.size = it->second == "\x01dir" ? 0 : it->second.size();
-    out.lastWriteTime = FILETIME{0x12345678, 0x01D00000};
-    return ERROR_SUCCESS;
-  }
-  DWORD list(const std::u16string& folder, std::vector<VolumeFileInfo>& out) override {
-    for (const auto& [path, bytes] : files) {
-      auto cut = path.find_last_of(u'\\');
-      std::u16string parent = cut == std::u16string::npos ? u"" : path.substr(0, cut);
-      if (parent != folder) continue;
-      VolumeFileInfo info;
-      stat(path, info);
-      out.push_back(info);
-    }
-    return ERROR_SUCCESS;
-  }
-  DWORD open(const std::u16string& path, std::unique_ptr<VolumeFileReader>& out) override {
-    struct Reader : VolumeFileReader {
-      std::string bytes;
-      std::uint64_t size() const override { return bytes.size(); }
-      DWORD read(std::uint64_t offset, void* buffer, DWORD length, DWORD& got) override {
-        got = offset >= bytes.size() ? 0 : static_cast<DWORD>(std::min<std::uint64_t>(length, bytes.size() - offset));
-        std::memcpy(buffer, bytes.data() + offset, got);
-        return ERROR_SUCCESS;
-      }
-    };
-    auto it = files.find(path);
-    if (it == files.end()) return ERROR_FILE_NOT_FOUND;
-    auto reader = std::make_unique<Reader>();
-    reader->bytes = it->second;
-    out = std::move(reader);
-    return ERROR_SUCCESS;
-  }
-};
-
-// Recognises volumes whose boot sector has the given OEM name.
-class MemoryProvider : public VolumeProvider {
- public:
-  explicit MemoryProvider(const char* oem) : oem_(oem) {}
-  int mounts = 0;
-  std::unique_ptr<MountedVolume> mount(WCHAR, const std::uint8_t* boot) override {
-    if (std::memcmp(boot + 3, oem_, 8) != 0) return nullptr;
-    ++mounts;
-    auto v = std::make_unique<MemoryVolume>();
-    v->files[u"DOCS"] = "\x01dir";
-    v->files[u"DOCS\\README.TXT"] = "hello, volume";
-    v->files[u"DOCS\\Long File Name.txt"] = "long";
-    v->files[u"DOCS\\PIC.JPG"] = std::string(3000000, 'j');
-    return v;
-  }
-
- private:
-  const char* oem_;
-};
+std::unique_ptr<MemoryVolume> sampleVolume() {
+  auto v = std::make_unique<MemoryVolume>();
+  v->addFolder(u"DOCS");
+  v->addFile(u"DOCS\\README.TXT", "hello, volume");
+  v->addFile(u"DOCS\\Long File Name.txt", "long", u"LONGFI~1.TXT");
+  v->addFile(u"DOCS\\PIC.JPG", std::string(3000000, 'j'));
+  return v;
+}
 
 class VolumeServicesTest : public AttachedImagesTest {
  protected:
   void SetUp() override {
     AttachedImagesTest::SetUp();
     attachFixture("ntfs.img");
-    ntfs_ = std::make_shared<MemoryProvider>("NTFS    ");
-    registerVolumeProvider(std::make_shared<MemoryProvider>("NOTTHIS "));
+    ntfs_ = std::make_shared<MemoryVolumeProvider>("NTFS    ", sampleVolume);
+    registerVolumeProvider(std::make_shared<MemoryVolumeProvider>("NOTTHIS ", sampleVolume));
     registerVolumeProvider(ntfs_);
   }
-  std::shared_ptr<MemoryProvider> ntfs_;
+  std::shared_ptr<MemoryVolumeProvider> ntfs_;
 };
 
 TEST_F(VolumeServicesTest, TheProviderThatRecognisesTheVolumeAnswersAndIsMountedOnce) {
