@@ -1,0 +1,2 @@
+// The class is complete in its header; this file keeps one source per recogniser.
+#include "types/PPTFilter.h"

@@ -1,0 +1,45 @@
+// Runs of plain ASCII text in the unit stream, sorted by their first characters into plain
+// text, RTF, HTML and XML.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/ByteOrder.h"
+#include "types/TypeFilter.h"
+
+namespace tarvosk {
+
+// A text character: tab, line feed, carriage return or 0x20 to 0x7E.
+bool isTextCharacter(std::uint8_t b);
+// The number of text characters at the start of bytes (its size when all are).
+std::size_t textPrefixLength(ByteSpan bytes);
+
+class CTextDoc : public CParentTypeFilter {
+ public:
+  // Result lists, indexed by the subtype that the run's first characters give.
+  enum Subtype : std::uint8_t { kPlain = 0, kRtf = 1, kHtml = 2, kXml = 3 };
+  static constexpr std::size_t kListCount = 4;
+  // A run is never longer than this (2^31 bytes, the most any carved file may measure);
+  // one that reaches it is reported with this length and chance 2.
+  static constexpr std::uint64_t kMaxRunLength = kMaxZipFileLength;
+
+  CTextDoc() : CParentTypeFilter(kListCount) {}
+  void Reset() override;
+  void Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) override;
+  std::u16string_view GetExtension() const override { return u".txt"; }
+  std::u16string_view GetName() const override { return u"文本文件"; }
+  std::u16string_view GetCategory() const override { return u"文档"; }
+
+  // The subtype of a run that begins with bytes (compared without regard to ASCII case).
+  static Subtype subtypeOf(ByteSpan firstBytes);
+  // How many bytes from a unit's start must be text for a run to open there: MinTextFileSize,
+  // but at least 1 and no more than the unit and its look-ahead hold.
+  static std::size_t startTestLength(std::uint32_t unitSize);
+
+ private:
+  CarvedFile run_;
+  std::uint8_t subtype_ = kPlain;
+};
+
+}  // namespace tarvosk
