@@ -1,0 +1,101 @@
+#include "support/FatOracle.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tarvosk::test {
+
+namespace {
+
+std::vector<std::string> lines(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("missing oracle file " + path);
+  std::vector<std::string> all;
+  for (std::string line; std::getline(in, line);) all.push_back(line);
+  return all;
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream s(line);
+  while (std::getline(s, part, '\t')) parts.push_back(part);
+  return parts;
+}
+
+// The number after "key" on a line that holds it ("Cluster Area: 164 - 65535" gives 164).
+bool numberAfter(const std::string& line, const std::string& key, std::uint64_t& value) {
+  auto at = line.find(key);
+  if (at == std::string::npos) return false;
+  value = std::stoull(line.substr(at + key.size()));
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::uint64_t> FatOracle::clustersOf(const OracleEntry& e) const {
+  std::vector<std::uint64_t> clusters;
+  const std::uint64_t perCluster = clusterSize / sectorSize;
+  for (std::uint64_t s : e.sectors) {
+    if (s < firstClusterSector) continue;
+    std::uint64_t c = (s - firstClusterSector) / perCluster + 2;
+    if (clusters.empty() || clusters.back() != c) clusters.push_back(c);
+  }
+  return clusters;
+}
+
+FatOracle readFatOracle(const std::string& image) {
+  FatOracle o;
+  std::map<std::uint64_t, std::vector<std::uint64_t>> sectors;
+  for (const std::string& line : lines(image + ".istat")) {
+    auto parts = splitTabs(line);
+    if (parts.empty() || parts[0].empty()) continue;
+    std::vector<std::uint64_t> list;
+    if (parts.size() > 1) {
+      std::istringstream s(parts[1]);
+      for (std::uint64_t v; s >> v;) list.push_back(v);
+    }
+    sectors[std::stoull(parts[0])] = list;
+  }
+  for (const std::string& line : lines(image + ".fls")) {
+    auto parts = splitTabs(line);
+    if (parts.size() < 7) continue;
+    const std::string& head = parts[0];
+    if (head.compare(0, 3, "r/r") != 0 && head.compare(0, 3, "d/d") != 0) continue;
+    if (parts[1].find("(Volume Label Entry)") != std::string::npos) continue;
+    OracleEntry e;
+    e.folder = head[0] == 'd';
+    std::string rest = head.substr(4);
+    if (rest.compare(0, 2, "* ") == 0) {
+      e.deleted = true;
+      rest = rest.substr(2);
+    }
+    e.inode = std::stoull(rest);
+    e.path = parts[1];
+    e.size = std::stoull(parts[6]);
+    e.sectors = sectors[e.inode];
+    o.entries.push_back(e);
+  }
+  for (const std::string& line : lines(image + ".fsstat")) {
+    std::uint64_t v = 0;
+    if (numberAfter(line, "Cluster Area: ", v)) o.firstClusterSector = v;
+    if (line.rfind("*", 0) == 0 && numberAfter(line, "Root Directory: ", v)) o.rootDirectorySector = v;
+    if (numberAfter(line, "Sector Size: ", v)) o.sectorSize = static_cast<std::uint32_t>(v);
+    if (numberAfter(line, "Cluster Size: ", v)) o.clusterSize = static_cast<std::uint32_t>(v);
+    if (line.rfind("File System Type: ", 0) == 0) o.fileSystemType = line.substr(18, 5);
+  }
+  for (const std::string& line : lines(image + ".fsck")) {
+    auto at = line.find(" clusters");
+    auto slash = line.rfind('/', at);
+    auto comma = line.rfind(", ", slash);
+    if (at == std::string::npos || slash == std::string::npos || comma == std::string::npos) continue;
+    o.usedClusters = std::stoull(line.substr(comma + 2, slash - comma - 2));
+    o.totalClusters = std::stoull(line.substr(slash + 1, at - slash - 1));
+  }
+  if (o.sectorSize == 0 || o.clusterSize == 0 || o.firstClusterSector == 0 || o.totalClusters == 0)
+    throw std::runtime_error("incomplete oracle files for " + image);
+  return o;
+}
+
+}  // namespace tarvosk::test

@@ -1,0 +1,38 @@
+// What sleuthkit (fls, istat, fsstat) and fsck.fat said about a fixture image when the fixture
+// script made it: the golden files next to the image.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarvosk::test {
+
+struct OracleEntry {
+  bool folder = false;
+  bool deleted = false;
+  std::uint64_t inode = 0;
+  std::string path;    // "Many/file number 001.dat", UTF-8, "/" between folders
+  std::uint64_t size = 0;
+  std::vector<std::uint64_t> sectors;  // from istat, in order
+};
+
+struct FatOracle {
+  std::vector<OracleEntry> entries;  // every file and folder fls listed (no virtual entries, no label)
+  std::uint64_t firstClusterSector = 0;  // fsstat's cluster area start (cluster 2)
+  std::uint64_t rootDirectorySector = 0; // fsstat's root directory start
+  std::uint32_t sectorSize = 0;
+  std::uint32_t clusterSize = 0;
+  std::string fileSystemType;            // "FAT12", "FAT16", "FAT32"
+  std::uint64_t usedClusters = 0;        // fsck.fat -v: used/total
+  std::uint64_t totalClusters = 0;
+
+  // The clusters of an entry's sectors, in order (each cluster once).
+  std::vector<std::uint64_t> clustersOf(const OracleEntry& e) const;
+};
+
+// Reads IMAGE.fls, IMAGE.istat, IMAGE.fsstat and IMAGE.fsck of a fixture image path.
+FatOracle readFatOracle(const std::string& imagePath);
+
+}  // namespace tarvosk::test
