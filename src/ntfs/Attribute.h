@@ -1,0 +1,42 @@
+// Attributes inside an MFT record: finding them, their values and names, and a record's
+// display name. An attribute is handed out as the span of its own bytes (its validated length),
+// so everything read from it stays inside it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/ByteOrder.h"
+#include "platform/WinTypes.h"
+
+// Finds the first attribute of that type, named or not. 0 found, 1 not found (attribute empty).
+// The walk stops, as not found, at a zero length or at the end of the record.
+DWORD FindAttribute(tarvosk::ByteSpan record, DWORD type, tarvosk::ByteSpan* attribute);
+
+// The record's $FILE_NAME value whose namespace is not DOS: 0 found; 1 not found, with the last
+// $FILE_NAME value seen (or nothing) in fileName. Values too short for their name are skipped.
+DWORD GetFileName(tarvosk::ByteSpan record, tarvosk::ByteSpan* fileName);
+
+namespace tarvosk::ntfs {
+
+// Calls visit(attribute) for each attribute in record order, while visit returns true.
+template <class Visit>
+void forEachAttribute(ByteSpan record, Visit visit);
+
+bool isResident(ByteSpan attribute);
+// A resident attribute's value; empty when the attribute is non-resident or its value does not
+// lie inside the attribute.
+ByteSpan residentValue(ByteSpan attribute);
+// The attribute's name; empty for the unnamed attribute or a name outside the attribute.
+std::u16string attributeName(ByteSpan attribute);
+bool isUnnamed(ByteSpan attribute);
+// The data size: non-resident, the 64-bit size field; resident, the value length.
+std::uint64_t attributeDataSize(ByteSpan attribute);
+// The first unnamed attribute of that type; empty if none.
+ByteSpan findUnnamedAttribute(ByteSpan record, std::uint32_t type);
+// A $FILE_NAME value's name, or empty when it does not fit in the value.
+std::u16string fileNameText(ByteSpan fileNameValue);
+
+}  // namespace tarvosk::ntfs
+
+#include "ntfs/AttributeWalk.h"

@@ -1,0 +1,75 @@
+// The NTFS volume table: open volumes, their $MFT run lists and MFT record reads.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "ntfs/RunList.h"
+#include "platform/WinTypes.h"
+
+constexpr DWORD kNtfsTableSize = 100;
+constexpr DWORD kNtfsInvalidHandle = 0xFFFF;
+constexpr DWORD kMaxMftExtensionRecords = 50;
+
+// One open volume. Buffers are page-granular allocations owned by the entry.
+struct NtfsVolumeEntry {
+  DWORD handle = 0;
+  DWORD inUse = 0;
+  std::array<WCHAR, 256> devicePath{};
+  BYTE* bootBuffer = nullptr;       // one cluster: the start of the volume
+  BYTE* firstRecords = nullptr;     // records 0 to 15 of the $MFT as read at open
+  DWORD mftRunCount = 0;
+  std::vector<Run> mftRuns;
+  BYTE* clusterBuffer = nullptr;    // the larger of record size and cluster size
+  DWORD clusterBufferSize = 0;
+  std::uint64_t cachedCluster = 0;  // first cluster in clusterBuffer; 0 means none
+  DWORD sectorSize = 0;
+  DWORD clusterSize = 0;
+  DWORD clustersPerMFTRecord = 0;   // boot sector offset 64, whole
+  DWORD clustersPerRecordRead = 0;  // clusters one record spans when it is larger than a cluster
+  DWORD recordsPerCluster = 0;      // 0 when a record is larger than a cluster
+  DWORD recordSize = 0;
+  std::uint64_t mftDataSize = 0;
+  DWORD bitmapRunCount = 0;
+  std::vector<Run> bitmapRuns;
+  BYTE* bitmapBuffer = nullptr;     // one cluster of the $Bitmap
+  std::uint64_t cachedBitmapCluster = 0;
+  HANDLE file = nullptr;
+};
+
+// Opens "C:"-style drive names. Returns the volume handle 0-99, or 0xFFFF.
+DWORD OpenMFT(const WCHAR* driveName);
+// 1 closed; 0 for a bad handle.
+DWORD CloseMFT(DWORD handle);
+// 0; 1 failure (read failure, damaged record, buffer smaller than a record); 2 beyond the
+// $MFT's runs; 4 bad handle. The buffer receives the fixed-up record.
+DWORD GetMFTRecord(DWORD handle, std::uint64_t record, std::span<BYTE> buffer);
+DWORD GetMFTRecordSize(DWORD handle, DWORD* size);
+DWORD GetMFTSize(DWORD handle, std::uint64_t* size);
+DWORD GetNTFSClusterSize(DWORD handle, DWORD* size);
+// 0, 1 (read failure or a buffer smaller than the clusters) or 4.
+DWORD ReadClusters(DWORD handle, std::uint64_t firstCluster, DWORD count, std::span<BYTE> buffer);
+
+// Internal operations on the entry itself.
+bool ReadNTFSBootBlock(NtfsVolumeEntry& entry);
+bool InitializeNTFSData(NtfsVolumeEntry& entry);
+DWORD __ReadClusters(NtfsVolumeEntry& entry, std::uint64_t firstCluster, DWORD count, BYTE* buffer);
+DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYTE> buffer);
+
+namespace tarvosk::ntfs {
+
+// The table entry of an open volume, or null for a bad handle (100 or more, or not in use).
+NtfsVolumeEntry* openEntry(DWORD handle);
+
+// Opens the volume of the drive name with the geometry given, outside the table (the volume
+// file-system driver uses it, since it answers the free-space query itself). The entry's handle
+// is 0xFFFF. True on success; closeVolumeEntry frees it either way.
+bool openVolumeEntry(NtfsVolumeEntry& entry, const WCHAR* driveName, DWORD sectorSize, DWORD clusterSize);
+void closeVolumeEntry(NtfsVolumeEntry& entry);
+
+// Number of MFT records on the volume ($MFT data size / record size).
+std::uint64_t mftRecordCount(const NtfsVolumeEntry& entry);
+
+}  // namespace tarvosk::ntfs
