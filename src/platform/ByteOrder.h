@@ -30,6 +30,17 @@ inline std::uint64_t le64(ByteSpan b, std::size_t off) {
   return static_cast<std::uint64_t>(le32(b, off)) | (static_cast<std::uint64_t>(le32(b, off + 4)) << 32);
 }
 
+// Big-endian loads, for formats whose fields are stored most significant byte first.
+inline std::uint16_t be16(ByteSpan b, std::size_t off) {
+  if (!fitsIn(b.size(), off, 2)) return 0;
+  return static_cast<std::uint16_t>((b[off] << 8) | b[off + 1]);
+}
+inline std::uint32_t be32(ByteSpan b, std::size_t off) {
+  if (!fitsIn(b.size(), off, 4)) return 0;
+  return (static_cast<std::uint32_t>(b[off]) << 24) | (static_cast<std::uint32_t>(b[off + 1]) << 16) |
+         (static_cast<std::uint32_t>(b[off + 2]) << 8) | static_cast<std::uint32_t>(b[off + 3]);
+}
+
 inline void putLe16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string_view>
 
-#include "types/RecogniserBounds.h"
+#include "types/LookAhead.h"
 
 namespace tarvosk {
 namespace {

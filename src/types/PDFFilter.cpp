@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "types/RecogniserBounds.h"
+#include "types/LookAhead.h"
 
 namespace tarvosk {
 namespace {
@@ -50,7 +50,7 @@ void CPDFFilter::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_
     const std::size_t p = endMarker_.find(ByteSpan(data, unitSize));
     if (p != BoyerMoore::npos) {
       if (endMarkerSeen_) {
-        finishWithinLimit(file_, results_, file_.length() + p + kEndMarkerAndLineEnd, kMaxCarvedFileLength);
+        file_.finishWithin(results_, file_.length() + p + kEndMarkerAndLineEnd, kMaxCarvedFileLength);
         return;
       }
       endMarkerSeen_ = true;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "shell/Settings.h"
-#include "types/RecogniserBounds.h"
+#include "types/LookAhead.h"
 
 namespace tarvosk {
 namespace {
@@ -107,7 +107,7 @@ void CTextDoc::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t 
   }
   const std::size_t text = textPrefixLength(ByteSpan(data, unitSize));
   if (text < unitSize) {
-    finishWithinLimit(run_, lists_[subtype_], run_.length() + text, kMaxRunLength);
+    run_.finishWithin(lists_[subtype_], run_.length() + text, kMaxRunLength);
     return;
   }
   run_.addUnit(lists_[subtype_], unitSize, kMaxRunLength);

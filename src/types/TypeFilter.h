@@ -115,6 +115,12 @@ class CarvedFile {
     open_ = false;
   }
   void closeEarly(std::vector<FoundFile>& results) { closeEarly(results, length_); }
+  // Reports the file with the length its end gives, unless that end lies beyond the limit:
+  // then as a file that reached the limit (the limit as length, chance 2).
+  void finishWithin(std::vector<FoundFile>& results, std::uint64_t exactLength, std::uint64_t limit) {
+    if (exactLength > limit) closeEarly(results, limit);
+    else finish(results, exactLength);
+  }
   void markUnavailable() { chance_ = kChancePoor; }
   // Counts one more unit; at the limit the file is reported with the limit as its length and
   // chance 2. Returns whether the file is still open.

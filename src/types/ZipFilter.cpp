@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "types/RecogniserBounds.h"
+#include "types/LookAhead.h"
 
 namespace tarvosk {
 namespace {
@@ -40,7 +40,7 @@ void CZipFilter::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_
       // unit's end, inside the look-ahead.
       const std::uint64_t length =
           file_.length() + p + kEndRecordSize + le16(readable, p + kCommentLengthOffset);
-      finishWithinLimit(file_, results_, length, kMaxZipFileLength);
+      file_.finishWithin(results_, length, kMaxZipFileLength);
       return;
     }
   }

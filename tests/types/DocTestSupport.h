@@ -17,7 +17,7 @@
 
 #include "platform/ByteOrder.h"
 #include "shell/Settings.h"
-#include "types/RecogniserBounds.h"
+#include "types/LookAhead.h"
 
 namespace tarvosk::test {
 
