@@ -5,7 +5,10 @@
 
 #include "log/Log.h"
 #include "platform/Format.h"
+#include "fat/FatVolume.h"
 #include "platform/Time.h"
+#include "scan/DriveUnits.h"
+#include "types/TypeTable.h"
 
 namespace tarvosk {
 
@@ -73,7 +76,40 @@ void collectResults(FilterRegistry& registry, DriveFileList& list, FileEntry& ro
   }
 }
 
+// Units through the drive's layer: a volume is read one cluster at a time after its allocation
+// is tested, a physical drive 16 sectors at a time.
+class DriveChunkReader : public ChunkReader {
+ public:
+  DriveChunkReader(DriveUnits& units, const FileEntry& root) : units_(units), kind_(root.kind), handle_(root.handle) {}
+  std::uint32_t unitSize() const override { return units_.unitSize(); }
+  std::uint32_t unitsPerChunk() const override { return kind_ == ENTRY_KIND_RAW_DEVICE ? 16 : 1; }
+  bool readChunk(std::uint64_t unit, std::uint32_t count, std::uint8_t* out) override {
+    if (!units_.isFree(unit)) return false;
+    if (units_.read(unit, count, out)) return true;
+    if (kind_ == ENTRY_KIND_FAT) {
+      std::uint64_t sector = 0;
+      FAT_GetFirstSectorOfCluster(handle_, unit, &sector);
+      LOG_Write(g_logAPP, INFO, u"DeepScan(handle=%d): 读取扇区 %I64d 失败", handle_, static_cast<std::int64_t>(sector));
+    } else {
+      LOG_Write(g_logAPP, INFO, u"DeepScan(handle=%d): 读取簇 %I64d 失败", handle_, static_cast<std::int64_t>(unit));
+    }
+    return false;
+  }
+
+ private:
+  DriveUnits& units_;
+  std::uint8_t kind_;
+  DWORD handle_;
+};
+
 }  // namespace
+
+bool DeepScan(ProgressWindow& window, DriveFileList& list, FileEntry& root, std::uint64_t first, std::uint64_t last) {
+  std::unique_ptr<DriveUnits> units = driveUnitsOf(root.kind, root.handle);
+  if (!units) return true;  // a handle the layer does not know: nothing to read
+  DriveChunkReader reader(*units, root);
+  return runDeepScan(reader, filterRegistry(), window, list, root, first, last);
+}
 
 // The buffer holds three chunks: A the one before the previous, B the previous one (being fed),
 // C the one just read. A unit fed from B is followed by the rest of B and all of C, so every

@@ -22,6 +22,10 @@ class ChunkReader {
   virtual bool readChunk(std::uint64_t unit, std::uint32_t count, std::uint8_t* out) = 0;
 };
 
+// The carving scan of the drive that root's handle and kind name (a FAT or NTFS volume's
+// clusters, a physical drive's sectors), feeding the process's recognisers. Returns true.
+bool DeepScan(ProgressWindow& window, DriveFileList& list, FileEntry& root, std::uint64_t first, std::uint64_t last);
+
 // Scans units [first, last) of reader into list under root, feeding registry. Returns true.
 bool runDeepScan(ChunkReader& reader, FilterRegistry& registry, ProgressWindow& window, DriveFileList& list,
                  FileEntry& root, std::uint64_t first, std::uint64_t last);

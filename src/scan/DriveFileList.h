@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 #include "scan/FileEntry.h"
+#include "scan/ScanHandle.h"
 
 namespace tarvosk {
 
@@ -21,7 +23,13 @@ class DriveFileList {
   auto begin() { return entries_.begin(); }
   auto end() { return entries_.end(); }
 
+  // The handle of the scan whose entries this list holds or names (a search's result set shares
+  // its drive list's); closed when the last list holding it goes.
+  void holdScanHandle(std::shared_ptr<ScanHandle> handle) { scanHandle_ = std::move(handle); }
+  const std::shared_ptr<ScanHandle>& scanHandle() const { return scanHandle_; }
+
  private:
+  std::shared_ptr<ScanHandle> scanHandle_;
   std::unordered_map<std::uint64_t, FileEntry> entries_;
 };
 

@@ -7,12 +7,19 @@
 #include <memory>
 #include <string>
 
+#include "platform/UiPorts.h"
 #include "scan/DriveFileList.h"
 
 namespace tarvosk {
 
 class CFileList {
  public:
+  // Scans the drive (a volume letter or physical drive path) and stores its new list: the basic
+  // scan, or with physical set the carving scan of units [first, last) (last 0: to the end).
+  // False when the drive could not be opened; the user has then been told why.
+  bool BuildFileList(const std::u16string& drivePath, ProgressWindow& window, bool physical, std::uint64_t first,
+                     std::uint64_t last);
+
   // The list stored under that exact path, or null. Asking leaves an empty slot for the path
   // that a later store fills.
   DriveFileList* GetDriveList(const std::u16string& drivePath);

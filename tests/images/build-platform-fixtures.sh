@@ -83,6 +83,19 @@ TABLE
 mkfs.fat -F 32 -s 1 -n GPTFAT32 --offset 2048 -h 2048 "$out/gpt.img" 43008 >>"$out/build-platform.log" 2>&1
 mcopy -i "$out/gpt.img@@1048576" "$tmp/readme.txt" ::/README.TXT
 
+# Disks whose partition type and contents disagree, for the scan's failure paths: an NTFS-typed
+# partition never formatted, a FAT volume in a Linux-typed partition, a FAT volume in an
+# NTFS-typed partition.
+for case in unformatted:7:none oddtype:83:fat ntfstyped:7:fat; do
+  IFS=: read -r name type fs <<<"$case"
+  rm -f "$out/$name.img"
+  truncate -s 32M "$out/$name.img"
+  printf 'label: dos\nstart=2048, type=%s\n' "$type" | sfdisk -q "$out/$name.img"
+  if [ "$fs" = fat ]; then
+    mkfs.fat -F 16 -n "$(echo "$name" | tr a-z A-Z | cut -c1-11)" --offset 2048 -h 2048 "$out/$name.img" 15360 >>"$out/build-platform.log" 2>&1
+  fi
+done
+
 # A 3 TiB disk that holds nothing: sparse, so it takes no space.
 rm -f "$out/sparse-3tib.img"
 truncate -s 3T "$out/sparse-3tib.img"

@@ -2,6 +2,7 @@
 
 #include "platform/KernelObject.h"
 #include "platform/VolumeServices.h"
+#include "support/LayerHandles.h"
 #include "support/TestSupport.h"
 
 namespace tarvosk::test {
@@ -9,13 +10,15 @@ namespace tarvosk::test {
 void AttachedImagesTest::SetUp() {
   detachAll();
   unregisterVolumeProviders();
+  closeAllLayerHandles();
   handlesBefore_ = openHandleCount();
 }
 
 void AttachedImagesTest::TearDown() {
+  unregisterVolumeProviders();
+  closeAllLayerHandles();
   EXPECT_EQ(openHandleCount(), handlesBefore_) << "the test leaked handles";
   detachAll();
-  unregisterVolumeProviders();
   for (const auto& [path, sum] : checksums_) EXPECT_EQ(fileFingerprint(path), sum) << path << " changed";
 }
 

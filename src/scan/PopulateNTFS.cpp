@@ -1,0 +1,113 @@
+#include "scan/PopulateNTFS.h"
+
+#include <vector>
+
+#include "ntfs/Attribute.h"
+#include "ntfs/ExtendedMftRecords.h"
+#include "ntfs/NtfsLayout.h"
+#include "ntfs/NtfsVolume.h"
+
+namespace tarvosk {
+
+namespace {
+
+constexpr std::uint64_t kRecordsPerProgressPoint = 256;
+
+// $FILE_NAME value fields.
+constexpr std::size_t kFileNameParent = 0x00;      // 48-bit record number + 16-bit sequence
+constexpr std::size_t kFileNameFlags = 0x38;       // 32-bit file attribute flags
+constexpr std::uint32_t kFileNameIsFolder = 0x10000000;
+
+std::uint64_t reference48(ByteSpan b, std::size_t off) {
+  return static_cast<std::uint64_t>(le32(b, off)) | (static_cast<std::uint64_t>(le16(b, off + 4)) << 32);
+}
+
+// The size of a file's unnamed data: from the record's $DATA, or the sum over the extension
+// records that hold it.
+void readFileSize(DWORD volume, std::vector<BYTE>& record, FileEntry& entry) {
+  ByteSpan data;
+  if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0) {
+    entry.size = ntfs::attributeDataSize(data);
+    return;
+  }
+  std::uint64_t numbers[kMaxMftExtensionRecords] = {};
+  DWORD count = kMaxMftExtensionRecords;
+  std::vector<BYTE> base = record;
+  if (GetExtendedMFTRecordNum(volume, base, ntfs::_AH_TYPE_DA, numbers, &count) != 0) return;
+  for (DWORD i = 0; i < count; ++i) {
+    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
+    if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0) entry.size += ntfs::attributeDataSize(data);
+  }
+}
+
+}  // namespace
+
+void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, char16_t driveLetter,
+                  std::uint64_t recordCount, DWORD recordSize) {
+  std::vector<BYTE> record(recordSize);
+  for (std::uint64_t i = 0; i < recordCount; ++i) {
+    if (i % kRecordsPerProgressPoint == 0) {
+      window.setPosition(static_cast<int>(i * 100 / recordCount));
+      window.pumpOneMessage();
+      if (window.cancelled()) break;
+    }
+    if (GetMFTRecord(volume, i, record) != 0) continue;
+    std::uint64_t id = reference48(record, ntfs::kRecordBaseReference);
+    if (id == 0) id = i;
+    ByteSpan fileName;
+    if (GetFileName(record, &fileName) != 0) continue;
+    bool deleted = (le16(record, ntfs::kRecordFlags) & ntfs::kRecordInUse) == 0;
+    bool folder = (le32(fileName, kFileNameFlags) & kFileNameIsFolder) != 0;
+    if (!deleted && !folder) continue;
+
+    FileEntry& entry = list.Lookup(id);
+    entry.deleted = deleted;
+    entry.driveLetter = driveLetter;
+    entry.kind = ENTRY_KIND_NTFS;
+    entry.handle = volume;
+    entry.isFolder = folder;
+    entry.id = id;
+    entry.parentId = id == ROOT_ENTRY_ID ? 0 : reference48(fileName, kFileNameParent);
+    entry.name = ntfs::fileNameText(fileName);
+    if (!folder) readFileSize(volume, record, entry);
+  }
+}
+
+void AttachOrphans(DriveFileList& list, DWORD volume, char16_t driveLetter) {
+  std::vector<std::uint64_t> ids;
+  ids.reserve(list.size());
+  for (auto& [id, entry] : list)
+    if (entry.parentId != 0) ids.push_back(id);
+  for (std::uint64_t id : ids) {
+    FileEntry& entry = *list.Find(id);
+    bool isFolder = entry.isFolder;
+    // A record that names itself as its parent would hold itself: it goes to the orphans.
+    FileEntry* parent = entry.parentId == id ? nullptr : list.Find(entry.parentId);
+    if (parent) {
+      if (!parent->isFolder) continue;  // the record now holds a file: attached nowhere
+      if (isFolder) parent->hasSubfolders = true;
+      parent->children.push_back(id);
+      continue;
+    }
+    FileEntry* orphans = list.Find(ORPHAN_FOLDER_ENTRY_ID);
+    if (!orphans) {
+      FileEntry& created = list.Lookup(ORPHAN_FOLDER_ENTRY_ID);
+      created.id = ORPHAN_FOLDER_ENTRY_ID;
+      created.handle = volume;
+      created.parentId = ROOT_ENTRY_ID;
+      created.deleted = true;
+      created.isFolder = true;
+      created.driveLetter = driveLetter;
+      created.name = u"ORPHAN";
+      FileEntry& root = list.Lookup(ROOT_ENTRY_ID);
+      root.children.push_back(ORPHAN_FOLDER_ENTRY_ID);
+      root.hasSubfolders = true;
+      orphans = &created;
+    }
+    if (isFolder) orphans->hasSubfolders = true;
+    list.Find(id)->parentId = ORPHAN_FOLDER_ENTRY_ID;
+    orphans->children.push_back(id);
+  }
+}
+
+}  // namespace tarvosk

@@ -1,0 +1,100 @@
+#include "scan/RecoveryChance.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "ntfs/Attribute.h"
+#include "ntfs/ClusterBitmap.h"
+#include "ntfs/ExtendedMftRecords.h"
+#include "ntfs/NtfsVolume.h"
+#include "ntfs/RunList.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
+#include "shell/Settings.h"
+
+namespace tarvosk {
+
+namespace {
+
+constexpr DWORD kDataAttribute = 0x80;
+constexpr std::uint64_t kMaxWalkedRunLength = 1000000;
+
+void copyText(WCHAR* text, std::u16string_view s) {
+  std::size_t n = std::min(s.size(), kRecoveryChanceTextUnits - 1);
+  std::copy_n(s.begin(), n, text);
+  text[n] = 0;
+}
+
+std::u16string_view chanceText(std::uint8_t level) {
+  switch (level) {
+    case CHANCE_NOT_RECOVERABLE: return loadString(res::IDS_CHANCE_NOT_RECOVERABLE);
+    case CHANCE_POOR: return loadString(res::IDS_CHANCE_POOR);
+    case CHANCE_PROBABLY_GOOD: return loadString(res::IDS_CHANCE_PROBABLY_GOOD);
+    case CHANCE_EXCELLENT: return loadString(res::IDS_CHANCE_EXCELLENT);
+    default: return loadString(res::IDS_CHANCE_UNKNOWN);
+  }
+}
+
+// The record's $DATA, or that of the first extension record that holds one. The record buffer
+// is reused for the extension records.
+bool findDataAttribute(DWORD volume, std::vector<BYTE>& record, ByteSpan& data) {
+  if (FindAttribute(record, kDataAttribute, &data) == 0) return true;
+  std::uint64_t numbers[kMaxMftExtensionRecords] = {};
+  DWORD count = kMaxMftExtensionRecords;
+  std::vector<BYTE> base = record;
+  if (GetExtendedMFTRecordNum(volume, base, kDataAttribute, numbers, &count) != 0) return false;
+  for (DWORD i = 0; i < count; ++i) {
+    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
+    if (FindAttribute(record, kDataAttribute, &data) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
+  DWORD recordSize = 0;
+  if (GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) return CHANCE_NOT_RECOVERABLE;
+  std::vector<BYTE> record(recordSize);
+  if (GetMFTRecord(volume, recordNumber, record) != 0) return CHANCE_NOT_RECOVERABLE;
+  ByteSpan data;
+  if (!findDataAttribute(volume, record, data)) return CHANCE_NOT_RECOVERABLE;
+  if (ntfs::isResident(data)) return CHANCE_PROBABLY_GOOD;
+  std::vector<Run> runs;
+  if (ntfs::decodeRunList(data, runs) != 0) return CHANCE_NOT_RECOVERABLE;
+  for (const Run& run : runs) {
+    if (run.startCluster == kSparseRun) continue;
+    if (run.length > kMaxWalkedRunLength) return CHANCE_POOR;
+    for (std::uint64_t c = 0; c < run.length; ++c) {
+      DWORD isFree = 1;  // a cluster whose test cannot answer counts as free
+      if (IsClusterFree(volume, static_cast<std::uint64_t>(run.startCluster) + c, &isFree) != 0) isFree = 1;
+      if (!isFree) return CHANCE_POOR;
+    }
+  }
+  return CHANCE_PROBABLY_GOOD;
+}
+
+std::uint8_t GetRecoveryChanceText(WCHAR* text, FileEntry& entry) {
+  if (!settings().ShowRecoveryChanses) {
+    text[0] = 0;
+    return entry.recoveryChance;
+  }
+  if (entry.recoveryChance >= CHANCE_NOT_RECOVERABLE && entry.recoveryChance <= CHANCE_EXCELLENT) {
+    copyText(text, chanceText(entry.recoveryChance));
+    return entry.recoveryChance;
+  }
+  if (entry.kind != ENTRY_KIND_FAT && entry.startPosition != 0) {
+    copyText(text, chanceText(CHANCE_NOT_RATED));
+    return entry.recoveryChance;
+  }
+  if (!entry.deleted || entry.isFolder) return entry.recoveryChance;
+  if (entry.kind != ENTRY_KIND_NTFS) {
+    copyText(text, chanceText(CHANCE_NOT_RATED));
+    return entry.recoveryChance;
+  }
+  entry.recoveryChance = RateDeletedNtfsFile(entry.handle, entry.id);
+  copyText(text, chanceText(entry.recoveryChance));
+  return entry.recoveryChance;
+}
+
+}  // namespace tarvosk

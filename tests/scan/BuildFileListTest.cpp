@@ -1,0 +1,117 @@
+// Whole scans of volumes and disks made by real tools.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/CodePage.h"
+#include "fat/FatVolume.h"
+#include "scan/FileList.h"
+#include "scan/RecoveryChance.h"
+#include "support/AttachedImages.h"
+#include "support/FakeUi.h"
+#include "volfs/FileSystems.h"
+
+namespace tarvosk::test {
+namespace {
+
+class BuildFileListTest : public AttachedImagesTest {
+ protected:
+  void SetUp() override {
+    AttachedImagesTest::SetUp();
+    registerFileSystemProviders();
+  }
+  // Every entry below the root as "\path" -> entry, depth first.
+  std::map<std::u16string, const FileEntry*> listing(DriveFileList& list) {
+    std::map<std::u16string, const FileEntry*> out;
+    walk(list, list.Lookup(ROOT_ENTRY_ID), u"", out, 0);
+    return out;
+  }
+  void walk(DriveFileList& list, const FileEntry& folder, const std::u16string& path,
+            std::map<std::u16string, const FileEntry*>& out, int depth) {
+    if (depth > 64) return;
+    for (std::uint64_t id : folder.children) {
+      if (id == ROOT_ENTRY_ID) continue;
+      const FileEntry& e = list.Lookup(id);
+      std::u16string p = path + u"\\" + e.name;
+      out[p] = &e;
+      if (e.isFolder) walk(list, e, p, out, depth + 1);
+    }
+  }
+  CFileList lists;
+  FakeUi ui;
+  FakeProgress progress;
+};
+
+TEST_F(BuildFileListTest, ABasicFatScanListsFoldersAndDeletedFiles) {
+  attachFixture("fat32.img");
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << ui.calls().size();
+  DriveFileList* list = lists.GetDriveList(u"C:");
+  ASSERT_NE(list, nullptr);
+  auto entries = listing(*list);
+  ASSERT_TRUE(entries.count(u"\\DOCS"));
+  EXPECT_FALSE(entries.count(u"\\DATA.BIN")) << "live files are not listed";
+  ASSERT_TRUE(entries.count(u"\\?ONE.BIN"));
+  EXPECT_EQ(entries[u"\\?ONE.BIN"]->size, 70000u);
+  EXPECT_EQ(entries[u"\\?ONE.BIN"]->recoveryChance, CHANCE_PROBABLY_GOOD);
+}
+
+TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesThemWhenAsked) {
+  attachFixture("ntfs-files.img");
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << ui.calls().size();
+  DriveFileList* list = lists.GetDriveList(u"C:");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Lookup(ROOT_ENTRY_ID).name, u".");
+  auto entries = listing(*list);
+  EXPECT_TRUE(entries.count(u"\\$Extend")) << "live folders are listed";
+  ASSERT_TRUE(entries.count(u"\\gonedir\\inner\\a.txt"));
+  const FileEntry* a = entries[u"\\gonedir\\inner\\a.txt"];
+  EXPECT_TRUE(a->deleted);
+  EXPECT_EQ(a->kind, ENTRY_KIND_NTFS);
+  EXPECT_TRUE(entries[u"\\gonedir"]->deleted && entries[u"\\gonedir"]->isFolder);
+  EXPECT_FALSE(list->Lookup(ROOT_ENTRY_ID).noDeletedFiles);
+  EXPECT_EQ(a->recoveryChance, CHANCE_NOT_RATED) << "NTFS files are rated when first shown";
+  WCHAR text[kRecoveryChanceTextUnits];
+  GetRecoveryChanceText(text, list->Lookup(a->id));
+  EXPECT_EQ(std::u16string(text), u"可能较好") << "a small file's data is resident";
+}
+
+TEST_F(BuildFileListTest, FailuresAreShownWithTheSystemsTexts) {
+  attachFixture("unformatted.img");
+  attachFixture("oddtype.img");
+  attachFixture("ntfstyped.img");
+  EXPECT_FALSE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  EXPECT_FALSE(lists.BuildFileList(u"D:", progress, false, 0, 0));
+  EXPECT_FALSE(lists.BuildFileList(u"E:", progress, false, 0, 0));
+  ASSERT_EQ(ui.countCalls("messageBox"), 3u);
+  EXPECT_NE(ui.calls()[0].find("无法打开驱动器 C:\\n此卷不包含可识别的文件系统"), std::string::npos) << ui.calls()[0];
+  EXPECT_NE(ui.calls()[1].find("无法打开驱动器 D:\\n分区类型无法识别"), std::string::npos) << ui.calls()[1];
+  EXPECT_NE(ui.calls()[2].find("打开驱动器 E: 错误。请确定您拥有管理员权限。"), std::string::npos) << ui.calls()[2];
+  EXPECT_NE(ui.calls()[2].find("0x30"), std::string::npos) << "with the exclamation icon";
+  EXPECT_EQ(lists.GetDriveList(u"C:"), nullptr);
+}
+
+TEST_F(BuildFileListTest, ACancelledNtfsScanKeepsWhatItFoundAndRunsThePassesAfter) {
+  attachFixture("ntfs-files.img");
+  progress.cancelAfterPumps(2);
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  DriveFileList* list = lists.GetDriveList(u"C:");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Lookup(ROOT_ENTRY_ID).name, u".") << "records before the cancel are listed";
+  EXPECT_FALSE(list->Lookup(ROOT_ENTRY_ID).children.empty()) << "the orphan pass attached them";
+}
+
+TEST_F(BuildFileListTest, TwoHundredScansOfOneDriveAllSucceed) {
+  attachFixture("fat32.img");
+  attachFixture("ntfs.img");
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << "FAT scan " << i;
+    ASSERT_TRUE(lists.BuildFileList(u"D:", progress, false, 0, 0)) << "NTFS scan " << i;
+  }
+  DWORD handle = lists.GetDriveList(u"C:")->Lookup(ROOT_ENTRY_ID).handle;
+  EXPECT_NE(FAT_GetVolumeEntry(handle), nullptr);
+  lists.RemoveDriveList(u"C:");
+  EXPECT_EQ(FAT_GetVolumeEntry(handle), nullptr) << "the handle is released with the last list";
+}
+
+}  // namespace
+}  // namespace tarvosk::test
