@@ -10,9 +10,9 @@ namespace {
 constexpr std::uint64_t kUnitsPerPoll = 10;
 }
 
-CopyOutcome copyContiguousUnits(UnitReader& reader, std::uint64_t start, std::uint64_t size,
+CopyOutcome copyContiguousUnits(DriveUnits& units, std::uint64_t start, std::uint64_t size,
                                 const std::vector<std::uint64_t>* selection, HANDLE output, RecoveryJob& job) {
-  const std::uint64_t unit = reader.unitSize();
+  const std::uint64_t unit = units.unitSize();
   const std::uint64_t count = (size + unit - 1) / unit;
   std::vector<std::uint8_t> buffer(unit);
   std::uint64_t counted = 0;
@@ -23,7 +23,7 @@ CopyOutcome copyContiguousUnits(UnitReader& reader, std::uint64_t start, std::ui
       job.addProgress(unit);
       continue;
     }
-    if (!reader.readUnit(number, buffer.data())) break;
+    if (!units.read(number, 1, buffer.data())) break;
     DWORD length = static_cast<DWORD>(unit);
     if (i + 1 == count && size % unit != 0) length = static_cast<DWORD>(size % unit);
     DWORD written = 0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "recover/RecoveryJob.h"
-#include "recover/UnitReader.h"
+#include "scan/DriveUnits.h"
 
 namespace tarvosk {
 
@@ -13,7 +13,7 @@ enum class CopyOutcome { Complete, Incomplete, Cancelled };
 
 // Reads units start, start + 1, ... until size bytes are written (the last unit cut to size).
 // With a selection, units not in it are neither read nor written, only counted.
-CopyOutcome copyContiguousUnits(UnitReader& reader, std::uint64_t start, std::uint64_t size,
+CopyOutcome copyContiguousUnits(DriveUnits& units, std::uint64_t start, std::uint64_t size,
                                 const std::vector<std::uint64_t>* selection, HANDLE output, RecoveryJob& job);
 
 }  // namespace tarvosk

@@ -73,17 +73,18 @@ TEST_F(RecoveryPiecesTest, AFailedCreationIsReportedInTheModeOfTheJob) {
 }
 
 // Units whose bytes are their own number, some of them unreadable.
-class NumberedUnits : public UnitReader {
+class NumberedUnits : public DriveUnits {
  public:
   explicit NumberedUnits(std::uint32_t size) : size_(size) {}
   std::uint32_t unitSize() const override { return size_; }
-  bool readUnit(std::uint64_t unit, std::uint8_t* buffer) override {
-    read.push_back(unit);
+  bool isFree(std::uint64_t) override { return true; }
+  bool read(std::uint64_t unit, std::uint32_t, std::uint8_t* buffer) override {
+    unitsRead.push_back(unit);
     if (unit == badUnit) return false;
     std::fill(buffer, buffer + size_, static_cast<std::uint8_t>(unit));
     return true;
   }
-  std::vector<std::uint64_t> read;
+  std::vector<std::uint64_t> unitsRead;
   std::uint64_t badUnit = ~0ull;
 
  private:
@@ -95,7 +96,7 @@ TEST_F(RecoveryPiecesTest, ContiguousUnitsAreCutToTheFileSize) {
   HANDLE out = CreateFileW(path("f.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   EXPECT_EQ(copyContiguousUnits(units, 40, 10000, nullptr, out, job), CopyOutcome::Complete);
   CloseHandle(out);
-  EXPECT_EQ(units.read, (std::vector<std::uint64_t>{40, 41, 42}));
+  EXPECT_EQ(units.unitsRead, (std::vector<std::uint64_t>{40, 41, 42}));
   auto bytes = test::readWholeFile(dir.file("f.bin"));
   ASSERT_EQ(bytes.size(), 4096u + 4096u + 1808u);
   EXPECT_EQ(bytes[0], 40);
@@ -109,7 +110,7 @@ TEST_F(RecoveryPiecesTest, ASelectionSkipsUnitsButCountsThem) {
   std::vector<std::uint64_t> selection{11};
   EXPECT_EQ(copyContiguousUnits(units, 10, 1536, &selection, out, job), CopyOutcome::Complete);
   CloseHandle(out);
-  EXPECT_EQ(units.read, std::vector<std::uint64_t>{11});
+  EXPECT_EQ(units.unitsRead, std::vector<std::uint64_t>{11});
   EXPECT_EQ(test::readWholeFile(dir.file("s.bin")).size(), 512u);
 }
 
@@ -124,7 +125,7 @@ TEST_F(RecoveryPiecesTest, AReadFailureOrACancelEndsTheCopy) {
   out = CreateFileW(path("c.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   EXPECT_EQ(copyContiguousUnits(more, 0, 512 * 100, nullptr, out, job), CopyOutcome::Cancelled);
   CloseHandle(out);
-  EXPECT_EQ(more.read.size(), 1u) << "the first poll comes after the first unit";
+  EXPECT_EQ(more.unitsRead.size(), 1u) << "the first poll comes after the first unit";
 }
 
 }  // namespace

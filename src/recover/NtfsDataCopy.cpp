@@ -1,0 +1,173 @@
+#include "recover/NtfsDataCopy.h"
+
+#include <algorithm>
+#include <span>
+
+#include "ntfs/Attribute.h"
+#include "ntfs/Lznt1.h"
+#include "ntfs/NtfsLayout.h"
+#include "ntfs/NtfsVolume.h"
+#include "ntfs/RunList.h"
+#include "platform/Files.h"
+#include "platform/Format.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
+
+namespace tarvosk {
+
+namespace {
+
+constexpr std::uint32_t kDecompressedUnitClusters = 16;
+
+std::u16string message(unsigned id) { return std::u16string(loadString(id)); }
+
+bool writeAll(HANDLE output, const std::uint8_t* bytes, std::uint64_t length) {
+  while (length > 0) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::uint64_t>(length, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(output, bytes, chunk, &written, nullptr) || written != chunk) return false;
+    bytes += chunk;
+    length -= chunk;
+  }
+  return true;
+}
+
+NtfsCopyResult fail(HANDLE output, const std::u16string& path, RecoveryJob& job, const std::u16string& text) {
+  discardOutputFile(output, path);
+  job.reportFailure(text);
+  return NtfsCopyResult::Failed;
+}
+
+NtfsCopyResult copyResident(ByteSpan data, HANDLE output, const std::u16string& path, RecoveryJob& job) {
+  ByteSpan value = ntfs::residentValue(data);
+  if (!writeAll(output, value.data(), value.size())) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+  job.addProgress(value.size());
+  CloseHandle(output);
+  return NtfsCopyResult::Succeeded;
+}
+
+// The cursor of a walk over the run list, cluster by cluster.
+struct RunCursor {
+  const std::vector<Run>& runs;
+  std::size_t run = 0;
+  std::uint64_t inRun = 0;
+  bool atEnd() const { return run >= runs.size(); }
+};
+
+// Compression units: each unit's clusters are gathered from the runs; a full unit is stored
+// plain, a partly filled one is compressed, an empty one (all sparse) is zeros. A read failure
+// is reported and the partial output deleted.
+NtfsCopyResult copyCompressed(DWORD volume, ByteSpan data, const std::vector<Run>& runs, DWORD clusterSize,
+                              HANDLE output, const std::u16string& path, RecoveryJob& job) {
+  std::uint32_t exponent = le16(data, ntfs::kAttrCompressionUnit);
+  std::uint64_t unitClusters = exponent < 16 ? (1ull << exponent) : kDecompressedUnitClusters;
+  std::uint64_t unitBytes = unitClusters * clusterSize;
+  std::uint64_t bufferBytes = std::max<std::uint64_t>(unitBytes, std::uint64_t{kDecompressedUnitClusters} * clusterSize);
+  std::vector<std::uint8_t> gathered(bufferBytes), expanded(bufferBytes);
+  std::uint64_t remaining = ntfs::attributeDataSize(data);
+  // A hostile data size must not make the copy write zeros without end: beyond the clusters
+  // the runs map there is nothing to recover.
+  std::uint64_t mapped = 0;
+  for (const Run& r : runs) mapped += r.length;
+  remaining = std::min(remaining, mapped * clusterSize);
+  RunCursor cursor{runs};
+  std::uint64_t total = remaining;
+  while (remaining > 0) {
+    std::uint64_t have = 0;
+    for (std::uint64_t taken = 0; taken < unitClusters && !cursor.atEnd();) {
+      const Run& r = runs[cursor.run];
+      std::uint64_t take = std::min(unitClusters - taken, r.length - cursor.inRun);
+      if (r.startCluster != kSparseRun) {
+        std::uint64_t lcn = static_cast<std::uint64_t>(r.startCluster) + cursor.inRun;
+        if (ReadClusters(volume, lcn, static_cast<DWORD>(take),
+                         std::span<BYTE>(gathered.data() + have, take * clusterSize)) != 0)
+          return fail(output, path, job, format(loadString(res::IDS_CLUSTER_READ_ERROR), static_cast<std::int32_t>(lcn)));
+        have += take * clusterSize;
+      }
+      taken += take;
+      cursor.inRun += take;
+      if (cursor.inRun >= r.length) {
+        ++cursor.run;
+        cursor.inRun = 0;
+      }
+    }
+    const std::uint8_t* out = gathered.data();
+    if (have == 0) {
+      std::fill(expanded.begin(), expanded.end(), 0);
+      out = expanded.data();
+    } else if (have < unitBytes) {
+      if (DecompressUnit(volume, ByteSpan(gathered.data(), have), expanded) != 0)
+        return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+      out = expanded.data();
+    }
+    std::uint64_t length = std::min(unitBytes, remaining);
+    if (!writeAll(output, out, length)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+    remaining -= length;
+  }
+  job.addProgress(total);
+  CloseHandle(output);
+  return NtfsCopyResult::Succeeded;
+}
+
+}  // namespace
+
+NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::uint64_t>* selection, HANDLE output,
+                            const std::u16string& path, RecoveryJob& job) {
+  if (ntfs::isResident(data)) return copyResident(data, output, path, job);
+  std::vector<Run> runs;
+  DWORD clusterSize = 0;
+  if (ntfs::decodeRunList(data, runs) != 0 || GetNTFSClusterSize(volume, &clusterSize) != 0 || clusterSize == 0)
+    return fail(output, path, job, message(res::IDS_FILE_NOT_RECOVERABLE));
+  if (le16(data, ntfs::kAttrCompressionUnit) != 0)
+    return copyCompressed(volume, data, runs, clusterSize, output, path, job);
+
+  std::vector<std::uint8_t> cluster(clusterSize);
+  const std::vector<std::uint8_t> zeros(clusterSize, 0);
+  std::uint64_t counted = 0;
+  // Nothing past the data size (rounded up to a cluster) is copied: a hostile run list cannot
+  // make the copy run on, and the file is cut to its data size at the end anyway.
+  const std::uint64_t dataSize = ntfs::attributeDataSize(data);
+  const std::uint64_t wanted = (dataSize + clusterSize - 1) / clusterSize * clusterSize;
+  for (const Run& run : runs) {
+    for (std::uint64_t i = 0; i < run.length && counted < wanted; ++i) {
+      bool sparse = run.startCluster == kSparseRun;
+      std::uint64_t lcn = sparse ? 0 : static_cast<std::uint64_t>(run.startCluster) + i;
+      if (selection && (sparse || std::find(selection->begin(), selection->end(), lcn) == selection->end())) {
+        counted += clusterSize;
+        job.addProgress(clusterSize);
+        continue;
+      }
+      // A sparse run's clusters are zeros: written, so that the file comes back whole.
+      const std::uint8_t* bytes = zeros.data();
+      if (!sparse) {
+        if (ReadClusters(volume, lcn, 1, cluster) != 0)
+          return fail(output, path, job,
+                      format(loadString(res::IDS_CLUSTER_READ_ERROR), static_cast<std::int32_t>(run.startCluster)));
+        bytes = cluster.data();
+      }
+      if (!writeAll(output, bytes, clusterSize)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+      counted += clusterSize;
+      job.addProgress(clusterSize);
+      if (job.window) job.window->pumpOneMessage();
+      if (job.cancelled()) {
+        discardOutputFile(output, path);
+        return NtfsCopyResult::Cancelled;
+      }
+    }
+  }
+  if (dataSize <= counted && counted <= dataSize + clusterSize) {
+    if (!selection) {
+      LARGE_INTEGER end{};
+      end.QuadPart = static_cast<LONGLONG>(dataSize);
+      SetFilePointerEx(output, end, nullptr, FILE_BEGIN);
+      SetEndOfFile(output);
+    }
+    CloseHandle(output);
+    return NtfsCopyResult::Succeeded;
+  }
+  CloseHandle(output);
+  job.reportFailure(message(res::IDS_INTEGRITY_CHECK_FAILED), MB_ICONINFORMATION);
+  return NtfsCopyResult::Failed;
+}
+
+}  // namespace tarvosk

@@ -1,0 +1,152 @@
+#include "recover/RecoverEntry.h"
+
+#include <vector>
+
+#include "ntfs/Attribute.h"
+#include "ntfs/ExtendedMftRecords.h"
+#include "ntfs/NtfsVolume.h"
+#include "platform/Files.h"
+#include "platform/Format.h"
+#include "recover/ContiguousCopy.h"
+#include "recover/NtfsDataCopy.h"
+#include "recover/OutputName.h"
+#include "recover/RecycleBinCopy.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
+#include "scan/DriveUnits.h"
+
+namespace tarvosk {
+
+namespace {
+
+constexpr std::uint64_t kMaxFatClusters = 100000;
+constexpr DWORD kDataAttribute = 0x80;
+// Folders inside folders are recovered to this depth at most (damaged folder data can nest
+// without end).
+constexpr int kMaxFolderDepth = 1100;
+
+std::u16string message(unsigned id) { return std::u16string(loadString(id)); }
+
+bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string& target, RecoveryJob& job, int depth);
+bool recoverItem(DriveFileList& list, FileEntry& entry, const std::vector<std::uint64_t>* selection,
+                 const std::u16string& target, RecoveryJob& job, int depth);
+
+// The $DATA attribute of an NTFS file found through the MFT: in its record or in the first
+// extension record that holds it. record receives the record that holds it.
+enum class DataLookup { Found, RecordUnreadable, NoData };
+DataLookup findData(DWORD volume, std::uint64_t recordNumber, std::vector<BYTE>& record, ByteSpan& data) {
+  DWORD recordSize = 0;
+  if (GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) return DataLookup::RecordUnreadable;
+  record.assign(recordSize, 0);
+  if (GetMFTRecord(volume, recordNumber, record) != 0) return DataLookup::RecordUnreadable;
+  if (FindAttribute(record, kDataAttribute, &data) == 0) return DataLookup::Found;
+  std::uint64_t numbers[kMaxMftExtensionRecords] = {};
+  DWORD count = kMaxMftExtensionRecords;
+  std::vector<BYTE> base = record;
+  if (GetExtendedMFTRecordNum(volume, base, kDataAttribute, numbers, &count) != 0) return DataLookup::NoData;
+  for (DWORD i = 0; i < count; ++i) {
+    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
+    if (FindAttribute(record, kDataAttribute, &data) == 0) return DataLookup::Found;
+  }
+  return DataLookup::NoData;
+}
+
+bool recoverContiguous(FileEntry& entry, const std::vector<std::uint64_t>* selection, HANDLE output,
+                       const std::u16string& path, RecoveryJob& job) {
+  std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
+  if (units && entry.kind == ENTRY_KIND_FAT &&
+      (entry.size + units->unitSize() - 1) / units->unitSize() > kMaxFatClusters) {
+    job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
+    discardOutputFile(output, path);
+    return false;
+  }
+  CopyOutcome outcome = units ? copyContiguousUnits(*units, entry.startPosition, entry.size, selection, output, job)
+                              : CopyOutcome::Incomplete;
+  if (outcome == CopyOutcome::Cancelled) {
+    discardOutputFile(output, path);
+    return true;
+  }
+  if (outcome == CopyOutcome::Complete) {
+    CloseHandle(output);
+    job.appendResult(true);
+    return true;
+  }
+  job.reportFailure(message(res::IDS_WRITE_ERROR));
+  discardOutputFile(output, path);
+  return false;
+}
+
+bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, const std::u16string& target,
+                 RecoveryJob& job) {
+  OutputName name = safeOutputName(entry.name);
+  std::u16string path = joinOutputPath(target, name.name);
+  job.log += u"File " + entry.name;
+  if (name.changed) job.log += u" (saved as " + name.name + u")";
+  job.log += u": ";
+  if (entry.kind == ENTRY_KIND_RECYCLE_BIN) return recoverRecycleBinEntry(entry, path, job);
+  if (entry.size == 0) {
+    job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
+    return false;
+  }
+  if (job.window) job.window->setText(format(u"正在反删除“%s”...", entry.name));
+
+  bool throughMft = entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0;
+  std::vector<BYTE> record;
+  ByteSpan data;
+  if (throughMft) {
+    DataLookup found = findData(entry.handle, entry.id, record, data);
+    if (found == DataLookup::RecordUnreadable) {
+      job.reportFailure(message(res::IDS_MFT_RECORD_READ_ERROR));
+      return false;
+    }
+    if (found == DataLookup::NoData) {
+      job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
+      return false;
+    }
+  }
+  HANDLE output = INVALID_HANDLE_VALUE;
+  OutputCreation created = createOutputFile(job, path, entry.name, output);
+  if (created == OutputCreation::Declined) return true;
+  if (created == OutputCreation::Failed) return false;
+  if (!throughMft) return recoverContiguous(entry, selection, output, path, job);
+
+  NtfsCopyResult result = copyNtfsData(entry.handle, data, selection, output, path, job);
+  if (result == NtfsCopyResult::Succeeded) job.appendResult(true);
+  return result != NtfsCopyResult::Failed;
+}
+
+// A job that holds a folder is always in batch mode, so the folder's contents report into the log.
+bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string& target, RecoveryJob& job, int depth) {
+  // The drive's root comes back straight into the target folder.
+  std::u16string path = target;
+  if (folder.id != ROOT_ENTRY_ID) path = joinOutputPath(target, safeOutputName(folder.name).name);
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(path.c_str(), nullptr)) {
+    if (job.batch) job.log += u"Failed to create directory \"" + path + u"\"\r\n";
+    else userInterface().messageBox(message(res::IDS_CREATE_DIRECTORY_FAILED), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  if (depth >= kMaxFolderDepth) return false;
+  bool all = true;
+  std::vector<std::uint64_t> children = folder.children;  // the list may grow while we recover
+  for (std::uint64_t id : children) {
+    if (job.cancelled()) break;
+    if (id == ROOT_ENTRY_ID) continue;
+    all = recoverItem(list, list.Lookup(id), nullptr, path, job, depth + 1) && all;
+  }
+  return all;
+}
+
+bool recoverItem(DriveFileList& list, FileEntry& entry, const std::vector<std::uint64_t>* selection,
+                 const std::u16string& target, RecoveryJob& job, int depth) {
+  if (entry.isFolder) return recoverFolder(list, entry, target, job, depth);
+  return recoverFile(entry, selection, target, job);
+}
+
+}  // namespace
+
+bool RecoverEntry(DriveFileList& list, FileEntry& entry, const std::vector<std::uint64_t>* selection,
+                  const std::u16string& targetFolder, RecoveryJob& job) {
+  return recoverItem(list, entry, selection, targetFolder, job, 0);
+}
+
+}  // namespace tarvosk
