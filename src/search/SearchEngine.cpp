@@ -1,0 +1,82 @@
+#include "search/SearchEngine.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "platform/Format.h"
+#include "scan/EntryTimes.h"
+#include "search/ContentReader.h"
+#include "search/NamePattern.h"
+#include "search/SearchTests.h"
+
+namespace tarvosk {
+
+namespace {
+
+bool passesDate(const FileEntry& entry, const SearchCriteria& criteria) {
+  if (!criteria.dateEnabled) return true;
+  // NTFS files keep their time in the MFT record: the entry's DOS time is 0 for them.
+  FILETIME local{};
+  return entryModifiedTime(entry, local) && PassesDateTest(criteria, local);
+}
+
+bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria) {
+  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
+         (criteria.contentText.empty() || PassesContentTest(entry, criteria));
+}
+
+}  // namespace
+
+bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria) {
+  std::vector<std::uint8_t> pattern = BuildContentPattern(criteria);
+  if (pattern.empty()) return true;
+  ClusterContentSearch search(pattern, criteria.hex || criteria.matchCase);
+  bool found = false;
+  bool readable = readFileContent(entry, [&](ByteSpan piece) {
+    found = search.feed(piece);
+    return !found;
+  });
+  return readable && found;
+}
+
+// Depth first in the children's stored order, without recursion; each folder is visited once.
+std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t folderId, const std::u16string& namePattern,
+                                         const SearchCriteria& criteria, ProgressWindow& window) {
+  auto results = std::make_unique<DriveFileList>();
+  results->holdScanHandle(drive.scanHandle());
+  FileEntry& folder = results->Lookup(folderId);
+  folder = drive.Lookup(folderId);
+  folder.children.clear();
+
+  window.setTitle(kProgramTitle);
+  window.setText(u"正在执行搜索");
+  window.setRange(0, static_cast<int>(std::min<std::size_t>(drive.size(), 0x7FFFFFFF)));
+  int position = 0;
+  std::unordered_set<std::uint64_t> visited;
+  std::vector<std::uint64_t> stack{folderId};
+  while (!stack.empty()) {
+    std::uint64_t id = stack.back();
+    stack.pop_back();
+    window.setPosition(++position);
+    window.pumpOneMessage();
+    if (window.cancelled()) break;
+    FileEntry& entry = drive.Lookup(id);
+    if (entry.isFolder) {
+      if (!visited.insert(id).second) continue;
+      for (auto it = entry.children.rbegin(); it != entry.children.rend(); ++it)
+        if (*it != ROOT_ENTRY_ID) stack.push_back(*it);
+      continue;
+    }
+    if (matches(entry, namePattern, criteria)) folder.children.push_back(id);
+  }
+  return results;
+}
+
+std::u16string nextSearchName(const CFileList& lists) {
+  for (int n = 1;; ++n) {
+    std::u16string name = format(u"Search(%d)", n);
+    if (!lists.lists().count(name)) return name;
+  }
+}
+
+}  // namespace tarvosk

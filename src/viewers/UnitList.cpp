@@ -1,0 +1,128 @@
+#include "viewers/UnitList.h"
+
+#include <algorithm>
+
+#include "ntfs/Attribute.h"
+#include "ntfs/ClusterBitmap.h"
+#include "ntfs/ExtendedMftRecords.h"
+#include "ntfs/NtfsLayout.h"
+#include "ntfs/NtfsVolume.h"
+#include "ntfs/RunList.h"
+#include "platform/Files.h"
+#include "platform/UiPorts.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
+#include "scan/DriveUnits.h"
+
+namespace tarvosk {
+
+namespace {
+
+constexpr std::uint32_t kRecycleBinBlock = 4096;
+constexpr std::uint64_t kMaxFatClusters = 100000;
+constexpr std::uint64_t kMaxListedRunLength = 1000000;
+
+void tell(unsigned id, UINT icon) {
+  userInterface().messageBox(std::u16string(loadString(id)), kProgramTitle, MB_OK | icon);
+}
+
+std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unit) { return (size + unit - 1) / unit; }
+
+void listContiguous(const FileEntry& entry, FileUnits& out) {
+  std::unique_ptr<DriveUnits> drive = driveUnitsOf(entry.kind, entry.handle);
+  if (!drive) return;
+  out.unitSize = drive->unitSize();
+  std::uint64_t count = unitsFor(entry.size, out.unitSize);
+  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatClusters) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
+  }
+  for (std::uint64_t i = 0; i < count; ++i) out.units.push_back({entry.startPosition + i, drive->isFree(entry.startPosition + i)});
+}
+
+void listThroughMft(const FileEntry& entry, FileUnits& out) {
+  DWORD recordSize = 0, clusterSize = 0;
+  if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || GetNTFSClusterSize(entry.handle, &clusterSize) != 0 ||
+      recordSize == 0) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
+  }
+  std::vector<BYTE> record(recordSize);
+  if (GetMFTRecord(entry.handle, entry.id, record) != 0) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
+  }
+  ByteSpan data;
+  bool found = FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0;
+  if (!found) {
+    std::uint64_t numbers[kMaxMftExtensionRecords] = {};
+    DWORD count = kMaxMftExtensionRecords;
+    std::vector<BYTE> base = record;
+    if (GetExtendedMFTRecordNum(entry.handle, base, ntfs::_AH_TYPE_DA, numbers, &count) == 0)
+      for (DWORD i = 0; i < count && !found; ++i)
+        found = GetMFTRecord(entry.handle, numbers[i], record) == 0 && FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0;
+  }
+  if (!found) {
+    tell(res::IDS_VIEWER_NO_DATA, 0);
+    return;
+  }
+  out.unitSize = clusterSize;
+  out.dataLength = ntfs::attributeDataSize(data);
+  if (ntfs::isResident(data)) {
+    ByteSpan value = ntfs::residentValue(data);
+    out.resident.assign(value.begin(), value.end());
+    return;
+  }
+  if (le16(data, ntfs::kAttrCompressionUnit) != 0) tell(res::IDS_VIEWER_FILE_COMPRESSED, MB_ICONINFORMATION);
+  std::vector<Run> runs;
+  if (ntfs::decodeRunList(data, runs) != 0) return;
+  for (const Run& run : runs) {
+    if (run.startCluster == kSparseRun || run.length > kMaxListedRunLength) continue;
+    for (std::uint64_t c = 0; c < run.length; ++c) {
+      std::uint64_t lcn = static_cast<std::uint64_t>(run.startCluster) + c;
+      DWORD isFree = 0;
+      out.units.push_back({lcn, IsClusterFree(entry.handle, lcn, &isFree) == 0 && isFree != 0});
+    }
+  }
+}
+
+}  // namespace
+
+FileUnits listFileUnits(const FileEntry& entry) {
+  FileUnits out;
+  out.dataLength = entry.size;
+  if (entry.kind == ENTRY_KIND_RECYCLE_BIN) {
+    out.unitSize = kRecycleBinBlock;
+    for (std::uint64_t i = 0; i < unitsFor(entry.size, kRecycleBinBlock); ++i) out.units.push_back({i, true});
+  } else if (entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0) {
+    listThroughMft(entry, out);
+  } else {
+    listContiguous(entry, out);
+  }
+  return out;
+}
+
+bool readFileUnit(const FileEntry& entry, const FileUnits& files, std::size_t index, std::vector<std::uint8_t>& bytes) {
+  if (index >= files.units.size() || files.unitSize == 0) return false;
+  std::uint64_t number = files.units[index].number;
+  bytes.assign(files.unitSize, 0);
+  bool ok = false;
+  if (entry.kind == ENTRY_KIND_RECYCLE_BIN) {
+    HANDLE file = CreateFileW(entry.recycleBinPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(number * kRecycleBinBlock);
+    DWORD got = 0;
+    ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, bytes.data(), kRecycleBinBlock, &got, nullptr);
+    CloseHandle(file);
+  } else {
+    std::unique_ptr<DriveUnits> drive = driveUnitsOf(entry.kind, entry.handle);
+    ok = drive && drive->read(number, 1, bytes.data());
+  }
+  if (!ok) return false;
+  if (index + 1 == files.units.size() && files.dataLength % files.unitSize != 0)
+    bytes.resize(files.dataLength % files.unitSize);
+  return true;
+}
+
+}  // namespace tarvosk
