@@ -1,11 +1,16 @@
 // tarvosk-cli: the recovery engine for terminals, servers and scripts.
 #include <iostream>
 
+#include "cli/Commands.h"
 #include "cli/DrivesCommand.h"
 #include "cli/Options.h"
+#include "cli/TerminalUi.h"
+#include "device/DeviceMode.h"
 #include "log/Log.h"
 #include "platform/CodePage.h"
 #include "platform/WinError.h"
+#include "shell/Settings.h"
+#include "volfs/FileSystems.h"
 
 namespace {
 
@@ -21,7 +26,19 @@ std::string errorLine(DWORD code) {
 void printUsage(std::ostream& out) {
   out << "用法: tarvosk-cli [--image 路径[,removable]]... [--no-devices] [--log 文件] 命令 [参数]\n"
          "命令:\n"
-         "  drives [--format text|tsv|json]   列出逻辑驱动器和物理驱动器\n";
+         "  drives [--format text|tsv|json]\n"
+         "      列出逻辑驱动器和物理驱动器\n"
+         "  scan 驱动器 [--physical | --thorough] [--range 起-止] [--types 扩展名,...] [--format text|tsv|json]\n"
+         "      扫描驱动器（C: 或 PhysicalDrive0）并列出找到的文件\n"
+         "  search 驱动器 [--in 文件夹] [--name 模式] [--min-kb N | --max-kb N]\n"
+         "         [--last-two-days | --from \"YYYY-MM-DD HH:MM\" --to \"YYYY-MM-DD HH:MM\"]\n"
+         "         [--text 文本 [--match-case] | --hex 十六进制] [--format ...]\n"
+         "      扫描驱动器并搜索已删除的文件\n"
+         "  view 驱动器 路径 [--unit N]\n"
+         "      列出文件的数据单元（空闲或已占用）并显示一个单元的内容\n"
+         "  recover 驱动器 [路径...] [--all] --to 文件夹 [--overwrite ask|all|none]\n"
+         "          [--physical | --thorough] [--range 起-止] [--types 扩展名,...]\n"
+         "      扫描驱动器并把选中的文件恢复到文件夹\n";
 }
 
 }  // namespace
@@ -32,30 +49,49 @@ int main(int argc, char** argv) {
   std::string error;
   if (argc >= 2 && std::string(argv[1]) == "--help") {
     printUsage(std::cout);
-    return 0;
+    return cli::kExitSuccess;
   }
   if (!cli::parseOptions(argc, argv, options, error)) {
     std::cerr << "tarvosk-cli: " << error << '\n';
     printUsage(std::cerr);
-    return 2;
+    return cli::kExitUsage;
   }
   if (!options.logFile.empty()) LOG_SetFile(utf8ToUtf16(options.logFile).c_str());
+  LoadSettings();
+  RAW_Initialize();
+  registerFileSystemProviders();
+  cli::installInterruptHandler();
   for (const cli::ImageOption& image : options.images) {
     if (!attachImage(image.path, image.options)) {
       std::cerr << "tarvosk-cli: 无法打开映像 " << image.path << ": " << errorLine(GetLastError());
-      return 1;
+      return cli::kExitFailure;
     }
   }
   if (options.devices) {
     std::vector<DeviceFailure> failures;
     attachBlockDevices(&failures);
-    for (const DeviceFailure& f : failures)
-      std::cerr << "tarvosk-cli: 无法打开设备 " << f.path << ": " << errorLine(f.error);
+    for (const DeviceFailure& f : failures) std::cerr << "tarvosk-cli: 无法打开设备 " << f.path << ": " << errorLine(f.error);
   }
 
-  if (options.command == "drives")
-    return cli::listDrives(cli::argumentValue(options.arguments, "--format", "text"), std::cout, std::cerr);
-  std::cerr << "tarvosk-cli: 未知命令: " << options.command << '\n';
-  printUsage(std::cerr);
-  return 2;
+  cli::TerminalUi ui(cli::OverwritePolicy::Ask);
+  setUserInterface(&ui);
+  CFileList lists;
+  int status = cli::kExitUsage;
+  if (options.command == "drives") {
+    status = cli::listDrives(cli::argumentValue(options.arguments, "--format", "text"), std::cout, std::cerr);
+  } else if (options.command == "scan") {
+    status = cli::scanCommand(lists, options.arguments, std::cout, error);
+  } else if (options.command == "search") {
+    status = cli::searchCommand(lists, options.arguments, std::cout, error);
+  } else if (options.command == "view") {
+    status = cli::viewCommand(lists, options.arguments, std::cout, error);
+  } else if (options.command == "recover") {
+    status = cli::recoverCommand(lists, options.arguments, std::cout, error);
+  } else {
+    error = "未知命令: " + options.command;
+  }
+  if (!error.empty()) std::cerr << "tarvosk-cli: " << error << '\n';
+  if (status == cli::kExitUsage) printUsage(std::cerr);
+  setUserInterface(nullptr);
+  return status;
 }

@@ -1,0 +1,105 @@
+#include "cli/ScanRequest.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "cli/DriveArgument.h"
+#include "cli/TerminalUi.h"
+#include "platform/CodePage.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
+#include "types/TypeTable.h"
+
+namespace tarvosk::cli {
+
+namespace {
+
+bool parseNumber(const std::string& s, std::uint64_t& out) {
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+void enableTypes(const std::vector<std::string>& types) {
+  FilterRegistry& registry = filterRegistry();
+  registry.EnableAll(types.empty());
+  for (std::size_t i = 0; i < registry.count(); ++i) {
+    std::string extension = utf16ToUtf8(std::u16string(registry.item(i)->GetExtension()));
+    for (const std::string& t : types)
+      if ("." + t == extension || t == extension) registry.item(i)->enabled = true;
+  }
+}
+
+}  // namespace
+
+bool takeOption(std::vector<std::string>& arguments, const std::string& name, std::string& value) {
+  auto it = std::find(arguments.begin(), arguments.end(), name);
+  if (it == arguments.end() || it + 1 == arguments.end()) return false;
+  value = *(it + 1);
+  arguments.erase(it, it + 2);
+  return true;
+}
+
+bool takeFlag(std::vector<std::string>& arguments, const std::string& name) {
+  auto it = std::find(arguments.begin(), arguments.end(), name);
+  if (it == arguments.end()) return false;
+  arguments.erase(it);
+  return true;
+}
+
+bool takeScanOptions(std::vector<std::string>& arguments, ScanRequest& request, std::string& error) {
+  request.physical = takeFlag(arguments, "--physical");
+  request.thorough = takeFlag(arguments, "--thorough");
+  std::string range, types;
+  if (takeOption(arguments, "--range", range)) {
+    auto dash = range.find('-');
+    if (dash == std::string::npos || !parseNumber(range.substr(0, dash), request.first) ||
+        !parseNumber(range.substr(dash + 1), request.last) || request.last < request.first) {
+      error = "--range 需要 FIRST-LAST 形式的单元范围，例如 0-1000";
+      return false;
+    }
+  }
+  if (takeOption(arguments, "--types", types)) {
+    std::size_t start = 0;
+    while (start <= types.size()) {
+      std::size_t comma = types.find(',', start);
+      std::string t = types.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      if (!t.empty()) request.types.push_back(t[0] == '.' ? t.substr(1) : t);
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  if (arguments.empty()) {
+    error = "缺少驱动器（例如 C: 或 PhysicalDrive0）";
+    return false;
+  }
+  auto drive = parseDriveArgument(arguments.front());
+  if (!drive) {
+    error = "无法识别的驱动器: " + arguments.front();
+    return false;
+  }
+  request.drivePath = *drive;
+  arguments.erase(arguments.begin());
+  bool physicalDrive = isPhysicalDrivePath(request.drivePath);
+  if (request.thorough && !physicalDrive) {
+    error = "--thorough 只能用于物理驱动器（PhysicalDriveN）";
+    return false;
+  }
+  if (request.physical && physicalDrive) {
+    error = "--physical 只能用于逻辑驱动器；物理驱动器请用 --thorough";
+    return false;
+  }
+  return true;
+}
+
+DriveFileList* runScan(CFileList& lists, const ScanRequest& request) {
+  enableTypes(request.types);
+  lists.RemoveDriveList(request.drivePath);
+  TerminalProgress progress;
+  progress.setText(std::u16string(loadString(res::IDS_LOOKING_FOR_DELETED_FILES)));
+  bool carve = request.physical || request.thorough;
+  bool built = lists.BuildFileList(request.drivePath, progress, carve, request.first, request.last);
+  progress.close();
+  return built ? lists.GetDriveList(request.drivePath) : nullptr;
+}
+
+}  // namespace tarvosk::cli
