@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/JsonText.h"
 #include "platform/CodePage.h"
 #include "platform/DriveNamespace.h"
 #include "platform/VolumeProbe.h"
@@ -29,22 +30,6 @@ std::string sizeText(std::uint64_t bytes) {
   return buf;
 }
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 std::string letterText(const LogicalDriveInfo& d) { return utf16ToUtf8(std::u16string(1, d.letter)) + ":"; }
 

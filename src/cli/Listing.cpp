@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "cli/JsonText.h"
 #include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Time.h"
@@ -49,22 +50,6 @@ std::string tsvField(const std::string& s) {
   return out;
 }
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 }  // namespace
 

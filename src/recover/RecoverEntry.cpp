@@ -2,9 +2,6 @@
 
 #include <vector>
 
-#include "ntfs/Attribute.h"
-#include "ntfs/ExtendedMftRecords.h"
-#include "ntfs/NtfsVolume.h"
 #include "platform/Files.h"
 #include "platform/Format.h"
 #include "recover/ContiguousCopy.h"
@@ -14,13 +11,13 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
+#include "scan/NtfsFileData.h"
 
 namespace tarvosk {
 
 namespace {
 
 constexpr std::uint64_t kMaxFatClusters = 100000;
-constexpr DWORD kDataAttribute = 0x80;
 // Folders inside folders are recovered to this depth at most (damaged folder data can nest
 // without end).
 constexpr int kMaxFolderDepth = 1100;
@@ -30,26 +27,6 @@ std::u16string message(unsigned id) { return std::u16string(loadString(id)); }
 bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string& target, RecoveryJob& job, int depth);
 bool recoverItem(DriveFileList& list, FileEntry& entry, const std::vector<std::uint64_t>* selection,
                  const std::u16string& target, RecoveryJob& job, int depth);
-
-// The $DATA attribute of an NTFS file found through the MFT: in its record or in the first
-// extension record that holds it. record receives the record that holds it.
-enum class DataLookup { Found, RecordUnreadable, NoData };
-DataLookup findData(DWORD volume, std::uint64_t recordNumber, std::vector<BYTE>& record, ByteSpan& data) {
-  DWORD recordSize = 0;
-  if (GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) return DataLookup::RecordUnreadable;
-  record.assign(recordSize, 0);
-  if (GetMFTRecord(volume, recordNumber, record) != 0) return DataLookup::RecordUnreadable;
-  if (FindAttribute(record, kDataAttribute, &data) == 0) return DataLookup::Found;
-  std::uint64_t numbers[kMaxMftExtensionRecords] = {};
-  DWORD count = kMaxMftExtensionRecords;
-  std::vector<BYTE> base = record;
-  if (GetExtendedMFTRecordNum(volume, base, kDataAttribute, numbers, &count) != 0) return DataLookup::NoData;
-  for (DWORD i = 0; i < count; ++i) {
-    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
-    if (FindAttribute(record, kDataAttribute, &data) == 0) return DataLookup::Found;
-  }
-  return DataLookup::NoData;
-}
 
 bool recoverContiguous(FileEntry& entry, const std::vector<std::uint64_t>* selection, HANDLE output,
                        const std::u16string& path, RecoveryJob& job) {
@@ -94,12 +71,12 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
   std::vector<BYTE> record;
   ByteSpan data;
   if (throughMft) {
-    DataLookup found = findData(entry.handle, entry.id, record, data);
-    if (found == DataLookup::RecordUnreadable) {
+    NtfsDataLookup found = findNtfsFileData(entry.handle, entry.id, record, data);
+    if (found == NtfsDataLookup::RecordUnreadable) {
       job.reportFailure(message(res::IDS_MFT_RECORD_READ_ERROR));
       return false;
     }
-    if (found == DataLookup::NoData) {
+    if (found == NtfsDataLookup::NoData) {
       job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
       return false;
     }

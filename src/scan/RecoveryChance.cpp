@@ -5,18 +5,16 @@
 
 #include "ntfs/Attribute.h"
 #include "ntfs/ClusterBitmap.h"
-#include "ntfs/ExtendedMftRecords.h"
-#include "ntfs/NtfsVolume.h"
 #include "ntfs/RunList.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "scan/NtfsFileData.h"
 #include "shell/Settings.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr DWORD kDataAttribute = 0x80;
 constexpr std::uint64_t kMaxWalkedRunLength = 1000000;
 
 void copyText(WCHAR* text, std::u16string_view s) {
@@ -35,30 +33,12 @@ std::u16string_view chanceText(std::uint8_t level) {
   }
 }
 
-// The record's $DATA, or that of the first extension record that holds one. The record buffer
-// is reused for the extension records.
-bool findDataAttribute(DWORD volume, std::vector<BYTE>& record, ByteSpan& data) {
-  if (FindAttribute(record, kDataAttribute, &data) == 0) return true;
-  std::uint64_t numbers[kMaxMftExtensionRecords] = {};
-  DWORD count = kMaxMftExtensionRecords;
-  std::vector<BYTE> base = record;
-  if (GetExtendedMFTRecordNum(volume, base, kDataAttribute, numbers, &count) != 0) return false;
-  for (DWORD i = 0; i < count; ++i) {
-    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
-    if (FindAttribute(record, kDataAttribute, &data) == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
-  DWORD recordSize = 0;
-  if (GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) return CHANCE_NOT_RECOVERABLE;
-  std::vector<BYTE> record(recordSize);
-  if (GetMFTRecord(volume, recordNumber, record) != 0) return CHANCE_NOT_RECOVERABLE;
+  std::vector<BYTE> record;
   ByteSpan data;
-  if (!findDataAttribute(volume, record, data)) return CHANCE_NOT_RECOVERABLE;
+  if (findNtfsFileData(volume, recordNumber, record, data) != NtfsDataLookup::Found) return CHANCE_NOT_RECOVERABLE;
   if (ntfs::isResident(data)) return CHANCE_PROBABLY_GOOD;
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return CHANCE_NOT_RECOVERABLE;

@@ -4,7 +4,6 @@
 
 #include "ntfs/Attribute.h"
 #include "ntfs/ClusterBitmap.h"
-#include "ntfs/ExtendedMftRecords.h"
 #include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
 #include "ntfs/RunList.h"
@@ -13,6 +12,7 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
+#include "scan/NtfsFileData.h"
 
 namespace tarvosk {
 
@@ -41,28 +41,15 @@ void listContiguous(const FileEntry& entry, FileUnits& out) {
 }
 
 void listThroughMft(const FileEntry& entry, FileUnits& out) {
-  DWORD recordSize = 0, clusterSize = 0;
-  if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || GetNTFSClusterSize(entry.handle, &clusterSize) != 0 ||
-      recordSize == 0) {
-    tell(res::IDS_FILE_DAMAGED, 0);
-    return;
-  }
-  std::vector<BYTE> record(recordSize);
-  if (GetMFTRecord(entry.handle, entry.id, record) != 0) {
-    tell(res::IDS_FILE_DAMAGED, 0);
-    return;
-  }
+  DWORD clusterSize = 0;
+  std::vector<BYTE> record;
   ByteSpan data;
-  bool found = FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0;
-  if (!found) {
-    std::uint64_t numbers[kMaxMftExtensionRecords] = {};
-    DWORD count = kMaxMftExtensionRecords;
-    std::vector<BYTE> base = record;
-    if (GetExtendedMFTRecordNum(entry.handle, base, ntfs::_AH_TYPE_DA, numbers, &count) == 0)
-      for (DWORD i = 0; i < count && !found; ++i)
-        found = GetMFTRecord(entry.handle, numbers[i], record) == 0 && FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0;
+  NtfsDataLookup found = findNtfsFileData(entry.handle, entry.id, record, data);
+  if (found == NtfsDataLookup::RecordUnreadable || GetNTFSClusterSize(entry.handle, &clusterSize) != 0) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
   }
-  if (!found) {
+  if (found == NtfsDataLookup::NoData) {
     tell(res::IDS_VIEWER_NO_DATA, 0);
     return;
   }
