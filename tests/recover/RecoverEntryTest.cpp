@@ -1,8 +1,11 @@
 // Recovering files and folders from scans of volumes made by real tools.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "device/RawDevice.h"
 #include "fat/FatVolume.h"
 #include "recover/RecoverEntry.h"
 #include "viewers/UnitList.h"
@@ -82,6 +85,66 @@ TEST_F(RecoverEntryTest, AnEmptyFileIsNotRecoverable) {
   EXPECT_FALSE(RecoverEntry(list, empty, nullptr, target(), job));
   EXPECT_EQ(job.log, u"File empty.txt: 失败于错误 \"无法恢复该文件，因为它已损坏或不包含数据\"\r\n");
   EXPECT_FALSE(std::filesystem::exists(out.path() / "empty.txt"));
+}
+
+TEST_F(RecoverEntryTest, HostileLongNamesLandInsideTheTargetFolder) {
+  // A copy of an mtools-made volume whose deleted long name is patched to hold "/" and "\\":
+  // the name checksum covers only the short name, so the walker still takes the long one.
+  ScratchDir work;
+  std::vector<std::uint8_t> image = readWholeFile(fixturePath("fat16.img"));
+  // Replaces the character at index of the first run of text (as UTF-16) in the image.
+  auto patch = [&](const std::string& text, std::size_t index, char to) {
+    std::string pattern;
+    for (char c : text) pattern += std::string{c, '\0'};
+    auto it = std::search(image.begin(), image.end(), pattern.begin(), pattern.end());
+    ASSERT_NE(it, image.end()) << text;
+    it[static_cast<std::ptrdiff_t>(2 * index)] = static_cast<std::uint8_t>(to);
+  };
+  patch("ed Lon", 3, '/');  // only "Deleted Long Name.txt" holds these in one name fragment
+  patch("Name.", 0, '\\');
+  std::string copy = work.file("hostile.img");
+  writeWholeFile(copy, image);
+  ASSERT_TRUE(attachImage(copy));
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  DriveFileList& list = *lists.GetDriveList(u"C:");
+  FileEntry* hostile = child(list, ROOT_ENTRY_ID, u"Deleted /ong \\ame.txt");
+  ASSERT_NE(hostile, nullptr);
+  std::filesystem::create_directory(work.path() / "target");
+  EXPECT_TRUE(RecoverEntry(list, *hostile, nullptr, utf8ToUtf16(work.file("target")), job));
+  EXPECT_TRUE(std::filesystem::exists(work.path() / "target" / "Deleted _ong _ame.txt"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 2) << "nothing beside the target";
+  EXPECT_NE(job.log.find(u"(saved as Deleted _ong _ame.txt)"), std::u16string::npos) << utf16ToUtf8(job.log);
+}
+
+TEST_F(RecoverEntryTest, ACancelDeletesThePartialFileAndKeepsTheOnesBefore) {
+  DriveFileList& list = scan("fat16.img");
+  FileEntry* first = child(list, ROOT_ENTRY_ID, u"Deleted Long Name.txt");
+  FileEntry* second = child(list, ROOT_ENTRY_ID, u"已删除的文件.txt");
+  ASSERT_TRUE(first && second);
+  progress.cancelAfterPumps(2);  // each one-cluster file polls once
+  EXPECT_TRUE(RecoverEntry(list, *first, nullptr, target(), job));
+  EXPECT_TRUE(RecoverEntry(list, *second, nullptr, target(), job));
+  EXPECT_TRUE(std::filesystem::exists(out.path() / "Deleted Long Name.txt"));
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "已删除的文件.txt"));
+  EXPECT_EQ(job.log, u"File Deleted Long Name.txt: Succeeded\r\nFile 已删除的文件.txt: ");
+}
+
+TEST_F(RecoverEntryTest, AThoroughScanEntryComesBackFromItsSectors) {
+  attachFixture("fat32.img");
+  DWORD device = RAW_OpenDevice(0);
+  ASSERT_NE(device, INVALID_LAYER_HANDLE);
+  DriveFileList list;
+  FileEntry& carved = list.Lookup(7);
+  carved.id = 7;
+  carved.name = u"file100.bin";
+  carved.kind = ENTRY_KIND_RAW_DEVICE;
+  carved.handle = device;
+  carved.startPosition = 100;
+  carved.size = 1500;
+  carved.deleted = true;
+  ASSERT_TRUE(RecoverEntry(list, carved, nullptr, target(), job)) << utf16ToUtf8(job.log);
+  std::vector<std::uint8_t> all = readWholeFile(fixturePath("fat32.img"));
+  EXPECT_EQ(readWholeFile(out.file("file100.bin")), std::vector<std::uint8_t>(all.begin() + 51200, all.begin() + 51200 + 1500));
 }
 
 // The first sector (of the image) that holds entry's data, from a scan of the image on its own.

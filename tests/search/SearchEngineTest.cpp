@@ -70,6 +70,23 @@ TEST_F(SearchEngineTest, ContentIsFoundAcrossAClusterBoundaryOfTheDeletedFile) {
   EXPECT_TRUE(names(u"*", c).empty());
 }
 
+TEST_F(SearchEngineTest, TextIsFoundWithoutRegardToCaseUnlessCaseMustMatch) {
+  SearchCriteria c;
+  c.contentText = u"tarvosk FIXTURE";  // the deleted file holds "Tarvosk fixture file"
+  c.hex = false;
+  // GONE.BIN holds random bytes; only the platform fixture's text files hold the words.
+  CFileList textLists;
+  attachFixture("fat16.img");
+  ASSERT_TRUE(textLists.BuildFileList(u"D:", progress, false, 0, 0));
+  DriveFileList& fat16 = *textLists.GetDriveList(u"D:");
+  auto count = [&] { return RunSearch(fat16, ROOT_ENTRY_ID, u"*.txt", c, progress)->Lookup(ROOT_ENTRY_ID).children.size(); };
+  EXPECT_GE(count(), 3u);
+  c.matchCase = true;
+  EXPECT_EQ(count(), 0u);
+  c.contentText = u"Tarvosk fixture";
+  EXPECT_GE(count(), 3u);
+}
+
 TEST_F(SearchEngineTest, ResultSetsAreNamedOneAfterAnother) {
   EXPECT_EQ(nextSearchName(lists), u"Search(1)");
   lists.StoreDriveList(u"Search(1)", RunSearch(*drive, ROOT_ENTRY_ID, u"*", SearchCriteria{}, progress));
