@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""Makes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the fixture images
+that tests/images/build-*-fixtures.sh build, and from tiny FAT volumes made here by mkfs.fat and
+mtools. Run by hand when a seed should change; the seeds are committed.
+
+usage: fuzz/make-seeds.py FIXTURE_DIR
+"""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SECTOR = 512
+MAX_SECTORS = 1 << 17  # fuzz/MemoryImage.h: kMaxImageSectors
+
+here = os.path.dirname(os.path.abspath(__file__))
+fixtures = sys.argv[1] if len(sys.argv) > 1 else sys.exit(__doc__)
+corpus = os.path.join(here, "corpus")
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True).stdout
+
+
+def put(target, name, data):
+    folder = os.path.join(corpus, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def read(path, offset=0, length=None):
+    with open(path, "rb") as f:
+        f.seek(offset)
+        return f.read() if length is None else f.read(length)
+
+
+def image_input(path, sectors=None, options=0):
+    """The MemoryImage form of an image: its non-zero sectors (of those given, or all)."""
+    total = os.path.getsize(path) // SECTOR
+    out = bytearray(struct.pack("<IB", total % MAX_SECTORS, options))
+    with open(path, "rb") as f:
+        numbers = sorted(sectors) if sectors is not None else range(total)
+        for n in numbers:
+            f.seek(n * SECTOR)
+            data = f.read(SECTOR)
+            if data.strip(b"\0"):
+                out += struct.pack("<I", n) + data
+    return bytes(out)
+
+
+def ntfs_clusters(image, inode, attribute):
+    """The clusters of an attribute ("$DATA", "$INDEX_ALLOCATION", ...) as istat lists them."""
+    clusters, inside = [], False
+    for line in run("istat", image, str(inode)).splitlines():
+        if line.startswith("Type:"):
+            inside = line.startswith("Type: " + attribute + " ") and "Non-Resident" in line
+        elif inside and re.fullmatch(r"[\d ]+", line.strip() or "x"):
+            clusters += [int(c) for c in line.split() if c != "0"]
+    return clusters
+
+
+def ntfs_geometry(image):
+    stat = run("fsstat", image)
+    cluster = int(re.search(r"Cluster Size: (\d+)", stat).group(1))
+    record = int(re.search(r"Size of MFT Entries: (\d+)", stat).group(1))
+    mft = int(re.search(r"First Cluster of MFT: (\d+)", stat).group(1))
+    return cluster, record, mft
+
+
+def ntfs_record(image, number):
+    cluster, record, mft = ntfs_geometry(image)
+    return read(image, mft * cluster + number * record, record)
+
+
+def ntfs_cut(image, records, extra_clusters):
+    """Sector 0, the MFT sectors of the records given and the sectors of the clusters given."""
+    cluster, record, mft = ntfs_geometry(image)
+    per_cluster = cluster // SECTOR
+    sectors = {0}
+    for r in records:
+        first = (mft * cluster + r * record) // SECTOR
+        sectors.update(range(first, first + record // SECTOR))
+    for c in extra_clusters:
+        sectors.update(range(c * per_cluster, (c + 1) * per_cluster))
+    return sectors
+
+
+def tiny_fat(folder, name, fat_bits, kib):
+    """A small FAT volume made by mkfs.fat and filled and partly deleted through mtools."""
+    image = os.path.join(folder, name)
+    run("mkfs.fat", "-C", "-F", str(fat_bits), "-s", "1", "-S", "512", "-n", "SEEDVOL", image, str(kib))
+    env = dict(os.environ, MTOOLS_SKIP_CHECK="1")
+    text = os.path.join(folder, "text.txt")
+    with open(text, "w") as f:
+        f.write("seed file contents\r\n" * 40)
+
+    def m(*args):
+        subprocess.run(args, check=True, capture_output=True, env=env)
+
+    m("mmd", "-i", image, "::/DOCS")
+    m("mmd", "-i", image, "::/DOCS/INNER")
+    m("mmd", "-i", image, "::/GONE")
+    m("mcopy", "-i", image, text, "::/KEEP.TXT")
+    m("mcopy", "-i", image, text, "::/A Long File Name.txt")
+    m("mcopy", "-i", image, text, "::/DOCS/NOTE.TXT")
+    m("mcopy", "-i", image, text, "::/DOCS/INNER/DEEP.TXT")
+    m("mcopy", "-i", image, text, "::/GONE/LOST.TXT")
+    m("mdel", "-i", image, "::/A Long File Name.txt")
+    m("mdel", "-i", image, "::/DOCS/NOTE.TXT")
+    m("mdeltree", "-i", image, "::/GONE")
+    return image
+
+
+def main():
+    shutil.rmtree(corpus, ignore_errors=True)
+    work = tempfile.mkdtemp()
+    try:
+        fats = [tiny_fat(work, "fat12.img", 12, 256), tiny_fat(work, "fat16.img", 16, 2200),
+                tiny_fat(work, "fat32.img", 32, 34000)]
+        for image in fats:
+            base = os.path.basename(image)[:-4]
+            put("fat_boot_sector", base, read(image, 0, SECTOR))
+            put("images", base, image_input(image))
+        put("images", "fat12-carving", image_input(fats[0], options=3))
+
+        ntfs = os.path.join(fixtures, "ntfs.img")
+        files = os.path.join(fixtures, "ntfs-files.img")
+        cluster, _, _ = ntfs_geometry(ntfs)
+        small = ntfs_cut(ntfs, list(range(27)) + [64, 65], ntfs_clusters(ntfs, 6, "$DATA") + ntfs_clusters(ntfs, 5, "$INDEX_ALLOCATION"))
+        put("images", "ntfs", image_input(ntfs, small))
+        comp = int(run("ifind", "-n", "/comp/text.txt", files))
+        linked = int(run("ifind", "-n", "/linked.txt", files))
+        sparse = int(run("ifind", "-n", "/sparse.bin", files))
+        big = int(run("ifind", "-n", "/big.bin", files))
+        special = [comp, linked, sparse, big]
+        rich = ntfs_cut(files, list(range(16)) + special,
+                        ntfs_clusters(files, 6, "$DATA") + ntfs_clusters(files, comp, "$DATA")[:2])
+        put("images", "ntfs-files", image_input(files, rich, options=1))
+
+        for image, numbers in ((ntfs, [0, 5, 6, 64]), (files, special)):
+            for n in numbers:
+                put("ntfs_record", "%s-%d" % (os.path.basename(image)[:-4], n), ntfs_record(files if image == files else ntfs, n))
+
+        for path in (comp, int(run("ifind", "-n", "/comp/mixed.bin", files))):
+            clusters = ntfs_clusters(files, path, "$DATA")
+            unit = b"".join(read(files, c * cluster, cluster) for c in clusters[:2])
+            put("lznt1", "unit-%d" % path, bytes([3]) + unit)
+
+        header = bytes([0, 3]) + bytes(8)
+        gaps = bytes([1, 1]) + bytes([0x24]) + bytes(7)
+        names = sorted(os.listdir(os.path.join(fixtures, "media"))) + [
+            "letter.doc", "sheet.xls", "single.pdf", "plain.zip", "page.html", "letter.rtf", "data.xml", "notes.txt"]
+        for name in names:
+            path = os.path.join(fixtures, "media", name) if os.path.exists(os.path.join(fixtures, "media", name)) \
+                else os.path.join(fixtures, name)
+            put("recognisers", name, header + read(path, 0, 6144))
+        put("recognisers", "gaps-cjpeg.jpg", gaps + read(os.path.join(fixtures, "media", "cjpeg.jpg")))
+
+        def info2(size, records):
+            out = bytearray(20)
+            struct.pack_into("<I", out, 12, size)
+            for path, number in records:
+                rec = bytearray(size)
+                ansi = path.encode("gbk")
+                rec[0:len(ansi)] = ansi
+                struct.pack_into("<II", rec, 260, number, 2)
+                if size == 800:
+                    wide = path.encode("utf-16-le")
+                    rec[280:280 + len(wide)] = wide
+                out += rec
+            return bytes(out)
+
+        put("info2", "ansi", info2(280, [("C:\\Docs\\a.txt", 1), ("C:\\报告.doc", 3)]))
+        put("info2", "unicode", info2(800, [("C:\\Docs\\照片集", 2), ("C:\\b.bin", 1)]))
+
+        for i, (pattern, name) in enumerate([("*.txt", "readme.txt"), ("[a-c]?d*", "bcd.doc"), ("[!x]*", "y"),
+                                             ("[]a]*", "]"), ("报告*", "报告.doc"), ("*a*b*c", "aXbYc")]):
+            put("name_pattern", "pattern-%d" % i, (pattern + "\0" + name).encode("utf-16-le"))
+    finally:
+        shutil.rmtree(work)
+
+
+main()
