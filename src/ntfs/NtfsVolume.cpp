@@ -274,12 +274,12 @@ DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYT
     vcn = record / entry.recordsPerCluster;
     index = record % entry.recordsPerCluster;
   } else {
-    if (record > UINT64_MAX / entry.clustersPerRecordRead) return 2;
+    if (record > UINT64_MAX / entry.clustersPerRecordRead) return kMftRecordBeyondRuns;
     vcn = record * entry.clustersPerRecordRead;
   }
   std::uint64_t lcn = 0, left = 0;
   MapResult mapped = mapVcn(entry.mftRuns, vcn, lcn, left);
-  if (mapped == MapResult::Beyond) return 2;
+  if (mapped == MapResult::Beyond) return kMftRecordBeyondRuns;
   if (mapped == MapResult::Sparse) {
     LOG_Write(g_logNTFS, ERROR, u"__GetMFTRecord(handle=0x%x): record %I64d lies in a sparse run of the $MFT",
               addressOf(entry), record);

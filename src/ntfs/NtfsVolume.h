@@ -44,7 +44,8 @@ DWORD OpenMFT(const WCHAR* driveName);
 // 1 closed; 0 for a bad handle.
 DWORD CloseMFT(DWORD handle);
 // 0; 1 failure (read failure, damaged record, buffer smaller than a record); 2 beyond the
-// $MFT's runs; 4 bad handle. The buffer receives the fixed-up record.
+// $MFT's runs (and so is every later record); 4 bad handle. The buffer receives the fixed-up record.
+constexpr DWORD kMftRecordBeyondRuns = 2;
 DWORD GetMFTRecord(DWORD handle, std::uint64_t record, std::span<BYTE> buffer);
 DWORD GetMFTRecordSize(DWORD handle, DWORD* size);
 DWORD GetMFTSize(DWORD handle, std::uint64_t* size);

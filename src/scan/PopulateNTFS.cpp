@@ -51,7 +51,11 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
       window.pumpOneMessage();
       if (window.cancelled()) break;
     }
-    if (GetMFTRecord(volume, i, record) != 0) continue;
+    DWORD read = GetMFTRecord(volume, i, record);
+    // Past the end of the $MFT's runs no later record can be read either, whatever the $MFT's
+    // data size claims (a damaged size field can claim trillions of records).
+    if (read == kMftRecordBeyondRuns) break;
+    if (read != 0) continue;
     std::uint64_t id = reference48(record, ntfs::kRecordBaseReference);
     if (id == 0) id = i;
     ByteSpan fileName;

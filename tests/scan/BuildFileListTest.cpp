@@ -5,10 +5,14 @@
 
 #include "platform/CodePage.h"
 #include "fat/FatVolume.h"
+#include "ntfs/Attribute.h"
+#include "ntfs/NtfsLayout.h"
+#include "platform/ByteOrder.h"
 #include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
+#include "support/TestSupport.h"
 #include "volfs/FileSystems.h"
 
 namespace tarvosk::test {
@@ -98,6 +102,35 @@ TEST_F(BuildFileListTest, ACancelledNtfsScanKeepsWhatItFoundAndRunsThePassesAfte
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->Lookup(ROOT_ENTRY_ID).name, u".") << "records before the cancel are listed";
   EXPECT_FALSE(list->Lookup(ROOT_ENTRY_ID).children.empty()) << "the orphan pass attached them";
+}
+
+TEST_F(BuildFileListTest, AnMftDataSizeBeyondItsRunsEndsTheScanWithTheLastRecordTheRunsHold) {
+  // A copy of an mkntfs-made volume whose $MFT claims 2^50 bytes of data in 19 clusters of
+  // runs: the scan used to try every one of the trillion records the size promised.
+  ScratchDir work;
+  std::vector<std::uint8_t> image = readWholeFile(fixturePath("ntfs.img"));
+  const ByteSpan boot(image.data(), 512);
+  const std::uint64_t clusterBytes = std::uint64_t{le16(boot, 11)} * le8(boot, 13);
+  const std::size_t record0 = static_cast<std::size_t>(le64(boot, 48) * clusterBytes);
+  ByteSpan data;
+  ASSERT_EQ(FindAttribute(ByteSpan(image).subspan(record0, 1024), ntfs::_AH_TYPE_DA, &data), 0u);
+  putLe64(image.data() + (data.data() - image.data()) + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
+  std::string copy = work.file("huge-mft.img");
+  writeWholeFile(copy, image);
+  attachFixture("ntfs.img");
+  ASSERT_TRUE(attachImage(copy));
+
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  FakeProgress hugeProgress;
+  ASSERT_TRUE(lists.BuildFileList(u"D:", hugeProgress, false, 0, 0));
+  auto original = listing(*lists.GetDriveList(u"C:"));
+  auto huge = listing(*lists.GetDriveList(u"D:"));
+  ASSERT_FALSE(original.empty());
+  std::vector<std::u16string> originalPaths, hugePaths;
+  for (const auto& [path, entry] : original) originalPaths.push_back(path);
+  for (const auto& [path, entry] : huge) hugePaths.push_back(path);
+  EXPECT_EQ(hugePaths, originalPaths) << "every record the runs hold is still listed";
+  EXPECT_EQ(hugeProgress.pumps(), progress.pumps()) << "and no record beyond them is tried";
 }
 
 TEST_F(BuildFileListTest, TwoHundredScansOfOneDriveAllSucceed) {
