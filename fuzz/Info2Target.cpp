@@ -34,14 +34,18 @@ std::vector<std::uint8_t> volumeImageInput() {
 
 std::string g_info2;
 
+// Both recycle folders hold the INFO2 and the kept items of records 1 (a file) and 2 (a folder).
 std::unique_ptr<test::MemoryVolume> recycleVolume() {
   auto volume = std::make_unique<test::MemoryVolume>();
-  for (const char16_t* folder : {u"Docs", u"Recycled", u"Recycler", u"Recycler\\S-1-5-21", u"Recycler\\S-1-5-21\\Dc2"})
+  volume->addFolder(u"Docs");
+  volume->addFolder(u"Recycler");
+  for (const std::u16string folder : {u"Recycled", u"Recycler\\S-1-5-21"}) {
     volume->addFolder(folder);
-  volume->addFile(u"Recycled\\INFO2", g_info2);
-  volume->addFile(u"Recycled\\Dc1.txt", "kept");
-  volume->addFile(u"Recycler\\S-1-5-21\\INFO2", g_info2);
-  volume->addFile(u"Recycler\\S-1-5-21\\Dc2\\inner.txt", "inner");
+    volume->addFile(folder + u"\\INFO2", g_info2);
+    volume->addFile(folder + u"\\Dc1.txt", "kept");
+    volume->addFolder(folder + u"\\Dc2");
+    volume->addFile(folder + u"\\Dc2\\inner.txt", "inner");
+  }
   return volume;
 }
 

@@ -143,7 +143,7 @@ def main():
 
         for image, numbers in ((ntfs, [0, 5, 6, 64]), (files, special)):
             for n in numbers:
-                put("ntfs_record", "%s-%d" % (os.path.basename(image)[:-4], n), ntfs_record(files if image == files else ntfs, n))
+                put("ntfs_record", "%s-%d" % (os.path.basename(image)[:-4], n), ntfs_record(image, n))
 
         for path in (comp, int(run("ifind", "-n", "/comp/mixed.bin", files))):
             clusters = ntfs_clusters(files, path, "$DATA")
