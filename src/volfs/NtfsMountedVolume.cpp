@@ -104,13 +104,19 @@ bool NtfsMountedVolume::countFreeClusters(std::uint64_t& free) {
   std::uint64_t cluster = 0;  // first volume cluster covered by the bitmap clusters being read
   std::vector<BYTE> buffer(static_cast<std::size_t>(volume_.clusterSize) * kBitmapClustersPerRead);
   for (const Run& run : runs) {
+    if (run.startCluster < 0) {
+      // A sparse run reads as zeros: every cluster it covers is free. Counted at once, since a
+      // damaged run list can make it cover 2^48 bitmap clusters.
+      std::uint64_t left = totalClusters_ - std::min(cluster, totalClusters_);
+      std::uint64_t bits = run.length > left / bitsPerCluster ? left : run.length * bitsPerCluster;
+      free += bits;
+      cluster += bits;
+      continue;
+    }
     for (std::uint64_t done = 0; done < run.length && cluster < totalClusters_;) {
       auto n = static_cast<DWORD>(std::min<std::uint64_t>(kBitmapClustersPerRead, run.length - done));
-      if (run.startCluster < 0) {
-        std::fill(buffer.begin(), buffer.end(), 0);
-      } else if (__ReadClusters(volume_, static_cast<std::uint64_t>(run.startCluster) + done, n, buffer.data()) != 0) {
+      if (__ReadClusters(volume_, static_cast<std::uint64_t>(run.startCluster) + done, n, buffer.data()) != 0)
         return false;
-      }
       std::uint64_t bits = std::min<std::uint64_t>(n * bitsPerCluster, totalClusters_ - cluster);
       std::uint64_t used = 0;
       for (std::uint64_t i = 0; i < bits / 8; ++i) used += static_cast<std::uint64_t>(std::popcount(buffer[i]));

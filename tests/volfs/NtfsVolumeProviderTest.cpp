@@ -9,6 +9,7 @@
 
 #include "ntfs/NtfsImageBuilder.h"
 #include "ntfs/NtfsTestVolume.h"
+#include "platform/ByteOrder.h"
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "platform/VolumeServices.h"
@@ -207,6 +208,25 @@ TEST_F(NtfsVolumeTest, HandBuiltVolumeSpaceAndLabel) {
   ASSERT_TRUE(GetVolumeInformationW(root.c_str(), label, 32, nullptr, nullptr, nullptr, fs, 16));
   EXPECT_EQ(std::u16string(label), u"HANDMADE");
   EXPECT_EQ(std::u16string(fs), u"NTFS");
+}
+
+TEST_F(NtfsVolumeTest, ASparseBitmapRunCountsAsFreeClustersAtOnce) {
+  // A damaged volume: 2^52 sectors claimed, and a $Bitmap whose one run is sparse over 2^48
+  // clusters. The free count used to walk the sparse run 64 zero clusters at a time.
+  std::vector<std::uint8_t> bytes = simpleVolume(4096, 1024, 0xF6, 128, 32);
+  putLe64(bytes.data() + 40, std::uint64_t{1} << 52);
+  std::vector<std::uint8_t> bitmap = RecordBuilder()
+                                         .fileName(5, u"$Bitmap", 3)
+                                         .nonResident(0x80, encodeRunList({{std::uint64_t{1} << 48, 0, true}}), 16)
+                                         .build();
+  std::copy(bitmap.begin(), bitmap.end(), bytes.begin() + 4 * 4096 + 6 * 1024);
+  WCHAR letter = attachBytes(bytes);
+  std::u16string root{letter, u':', u'\\'};
+  ULARGE_INTEGER available{}, total{}, totalFree{};
+  ASSERT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) << GetLastError();
+  const std::uint64_t clusters = (std::uint64_t{1} << 52) / 8;
+  EXPECT_EQ(total.QuadPart, clusters * 4096);
+  EXPECT_EQ(totalFree.QuadPart, clusters * 4096) << "a sparse bitmap reads as zeros: all free";
 }
 
 TEST_F(NtfsVolumeTest, VolumeWithDamagedRecordZeroIsNotMounted) {
