@@ -27,7 +27,17 @@ DWORD countFreeClusters(WCHAR letter, const FatBootSector& boot, std::uint64_t& 
   const std::uint64_t fatBytes = static_cast<std::uint64_t>(boot.sectorsPerFat) * boot.bytesPerSector;
   const std::uint64_t bytes = std::min(neededBytes, fatBytes);
   const std::uint64_t sectors = (bytes + boot.bytesPerSector - 1) / boot.bytesPerSector;
-  std::vector<std::uint8_t> fat(static_cast<std::size_t>(sectors * boot.bytesPerSector));
+  // FAT sectors past the end of the volume cannot be read: their clusters count as in use, as
+  // unreadable sectors do. They are neither allocated nor asked for, since a damaged boot
+  // sector can claim a FAT of gigabytes on a small volume.
+  GET_LENGTH_INFORMATION length{};
+  DWORD returned = 0;
+  std::uint64_t onVolume = sectors;
+  if (DeviceIoControl(volume, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr)) {
+    const std::uint64_t volumeSectors = static_cast<std::uint64_t>(length.Length.QuadPart) / boot.bytesPerSector;
+    onVolume = std::min(sectors, volumeSectors - std::min<std::uint64_t>(volumeSectors, boot.reservedSectors));
+  }
+  std::vector<std::uint8_t> fat(static_cast<std::size_t>(onVolume * boot.bytesPerSector));
   // Reads count sectors of the FAT from its sector first into place; false if any failed.
   auto readFat = [&](std::uint64_t first, std::uint64_t count) {
     LARGE_INTEGER at{};
@@ -37,9 +47,9 @@ DWORD countFreeClusters(WCHAR letter, const FatBootSector& boot, std::uint64_t& 
     return SetFilePointerEx(volume, at, nullptr, FILE_BEGIN) &&
            ReadFile(volume, fat.data() + first * boot.bytesPerSector, want, &got, nullptr) && got == want;
   };
-  std::uint64_t unreadable = 0;
-  for (std::uint64_t s = 0; s < sectors; s += kChunkSectors) {
-    const std::uint64_t n = std::min(kChunkSectors, sectors - s);
+  std::uint64_t unreadable = sectors - onVolume;
+  for (std::uint64_t s = 0; s < onVolume; s += kChunkSectors) {
+    const std::uint64_t n = std::min(kChunkSectors, onVolume - s);
     if (readFat(s, n)) continue;
     // A failing disk: the sectors that read are counted, those that do not count as in use.
     for (std::uint64_t one = s; one < s + n; ++one) {
