@@ -118,7 +118,7 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
   DWORD clusterSize = 0;
   if (ntfs::decodeRunList(data, runs) != 0 || GetNTFSClusterSize(volume, &clusterSize) != 0 || clusterSize == 0)
     return fail(output, path, job, message(res::IDS_FILE_NOT_RECOVERABLE));
-  if (le16(data, ntfs::kAttrCompressionUnit) != 0)
+  if (ntfs::isCompressed(data))
     return copyCompressed(volume, data, runs, clusterSize, output, path, job);
 
   std::vector<std::uint8_t> cluster(clusterSize);
