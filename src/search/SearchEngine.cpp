@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/Format.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
 #include "scan/EntryTimes.h"
 #include "search/ContentReader.h"
 #include "search/NamePattern.h"
@@ -77,6 +79,30 @@ std::u16string nextSearchName(const CFileList& lists) {
     std::u16string name = format(u"Search(%d)", n);
     if (!lists.lists().count(name)) return name;
   }
+}
+
+SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                          const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
+                          std::u16string& setName) {
+  if (lookIn.empty()) return SearchOutcome::NoLookInText;
+  auto scanned = lists.lists().find(drivePath);
+  if (scanned == lists.lists().end() || !scanned->second) {
+    userInterface().messageBox(std::u16string(loadString(res::IDS_INVALID_DRIVE)), kProgramTitle,
+                               MB_OK | MB_ICONEXCLAMATION);
+    return SearchOutcome::InvalidDrive;
+  }
+  DriveFileList& drive = *scanned->second;
+  if (lookIn.back() != u'\\') lookIn += u'\\';
+  std::uint64_t folder = ROOT_ENTRY_ID;
+  if (!CFileList::FindEntryByPath(lookIn, drive, folder)) {
+    userInterface().messageBox(std::u16string(loadString(res::IDS_INVALID_PATH)), kProgramTitle,
+                               MB_OK | MB_ICONEXCLAMATION);
+    return SearchOutcome::InvalidPath;
+  }
+  setName = nextSearchName(lists);
+  lists.StoreDriveList(setName, RunSearch(drive, folder, namePattern, criteria, window));
+  window.close();
+  return SearchOutcome::Stored;
 }
 
 }  // namespace tarvosk
