@@ -1,5 +1,6 @@
 #include "search/SearchEngine.h"
 
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -22,17 +23,9 @@ bool passesDate(const FileEntry& entry, const SearchCriteria& criteria) {
   return entryModifiedTime(entry, local) && PassesDateTest(criteria, local);
 }
 
-bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria) {
-  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
-         (criteria.contentText.empty() || PassesContentTest(entry, criteria));
-}
-
-}  // namespace
-
-bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria) {
-  std::vector<std::uint8_t> pattern = BuildContentPattern(criteria);
-  if (pattern.empty()) return true;
-  ClusterContentSearch search(pattern, criteria.hex || criteria.matchCase);
+// The content test: the file's data holds the pattern (read through the layer that found it).
+bool holdsContent(const FileEntry& entry, ClusterContentSearch& search) {
+  search.reset();
   bool found = false;
   bool readable = readFileContent(entry, [&](ByteSpan piece) {
     found = search.feed(piece);
@@ -40,6 +33,15 @@ bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria) {
   });
   return readable && found;
 }
+
+// content is null when there is no content test.
+bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria,
+             ClusterContentSearch* content) {
+  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
+         (!content || holdsContent(entry, *content));
+}
+
+}  // namespace
 
 // Depth first in the children's stored order, without recursion; each folder is visited once.
 std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t folderId, const std::u16string& namePattern,
@@ -53,6 +55,10 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
   window.setTitle(kProgramTitle);
   window.setText(u"正在执行搜索");
   window.setRange(0, static_cast<int>(std::min<std::size_t>(drive.size(), 0x7FFFFFFF)));
+  // The pattern and its tables are built once for the whole run.
+  std::optional<ClusterContentSearch> content;
+  if (std::vector<std::uint8_t> bytes = BuildContentPattern(criteria); !criteria.contentText.empty() && !bytes.empty())
+    content.emplace(std::move(bytes), criteria.hex || criteria.matchCase);
   int position = 0;
   std::unordered_set<std::uint64_t> visited;
   std::vector<std::uint64_t> stack{folderId};
@@ -69,7 +75,7 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
         if (*it != ROOT_ENTRY_ID) stack.push_back(*it);
       continue;
     }
-    if (matches(entry, namePattern, criteria)) folder.children.push_back(id);
+    if (matches(entry, namePattern, criteria, content ? &*content : nullptr)) folder.children.push_back(id);
   }
   return results;
 }

@@ -35,7 +35,4 @@ SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std
                           const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
                           std::u16string& setName);
 
-// Whether the file's data holds the criteria's content (read through the layer that found it).
-bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria);
-
 }  // namespace tarvosk
