@@ -21,7 +21,7 @@ fi
 
 fail() { echo "build-recover-fixtures: $*" >&2; exit 1; }
 for tool in mkfs.fat mcopy mmd mdel mkntfs ntfs-3g setfattr fusermount mountpoint truncate dd istat ifind \
-            fls python3 sha256sum; do
+            fls stat sha256sum; do
   command -v "$tool" >/dev/null || fail "required tool '$tool' is missing (run scripts/setup)"
 done
 [ -c /dev/fuse ] || fail "/dev/fuse is missing: ntfs-3g cannot mount the volume"
@@ -77,14 +77,15 @@ fat_set="one.bin r511.bin r512.bin r513.bin r5000.bin r10000.bin r70000.bin empt
 
 # The recycle bin of the FAT16 volume: an ANSI INFO2 of one 280-byte record naming
 # C:\recycled.txt (record 1, drive C), beside the kept file Dc1.txt.
-python3 - "$tmp/INFO2" <<'PY'
-import struct, sys
-header = struct.pack("<IIIII", 5, 0, 0, 280, 0)
-path = b"C:\\recycled.txt"
-record = path + b"\0" * (260 - len(path)) + struct.pack("<IIQI", 1, 2, 0, 28)
-assert len(record) == 280
-open(sys.argv[1], "wb").write(header + record)
-PY
+# Header: version 5, record size 280 at offset 12. Record: the path in 260 bytes, record number,
+# drive number, deletion time, size.
+{
+  printf '\005\0\0\0\0\0\0\0\0\0\0\0\030\001\0\0\0\0\0\0'
+  printf 'C:\\recycled.txt'
+  head -c $((260 - 15)) /dev/zero
+  printf '\001\0\0\0\002\0\0\0\0\0\0\0\0\0\0\0\034\0\0\0'
+} > "$tmp/INFO2"
+[ "$(stat -c %s "$tmp/INFO2")" -eq 300 ] || fail "INFO2 is not one header and one record long"
 # make_fat NAME SIZE_MIB FAT_BITS SECTORS_PER_CLUSTER [EXTRA FILE...]; with recycle=1 the volume
 # gets the recycle bin too. Everything is written before the first file is deleted.
 make_fat() {
