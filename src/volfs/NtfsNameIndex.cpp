@@ -1,7 +1,6 @@
 #include "volfs/NtfsNameIndex.h"
 
-#include <map>
-#include <tuple>
+#include <algorithm>
 
 #include "ntfs/Attribute.h"
 #include "ntfs/NtfsLayout.h"
@@ -18,15 +17,25 @@ std::u16string foldNtfsName(const std::u16string& name) {
   return folded;
 }
 
+namespace {
+
+// One $FILE_NAME of a record in use, in the order the records were read.
+struct FoundName {
+  std::uint64_t owner;
+  std::uint64_t parent;
+  bool dos;
+  std::u16string name;
+};
+
+}  // namespace
+
 void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
   children_.clear();
   byName_.clear();
-  folders_.clear();
   std::uint64_t count = mftRecordCount(volume);
+  folders_.assign(static_cast<std::size_t>(count), false);
   std::vector<BYTE> record(volume.recordSize);
-  // Long and DOS names by (owner, parent), so that each long name gets its DOS name.
-  std::map<std::tuple<std::uint64_t, std::uint64_t>, std::vector<std::u16string>> longNames;
-  std::map<std::tuple<std::uint64_t, std::uint64_t>, std::u16string> dosNames;
+  std::vector<FoundName> found;
   for (std::uint64_t number = 0; number < count; ++number) {
     DWORD r = __GetMFTRecord(volume, number, record);
     if (r == 2) break;
@@ -36,7 +45,7 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
     if (!(flags & kRecordInUse)) continue;
     std::uint64_t base = le64(bytes, kRecordBaseReference) & kRecordNumberMask;
     std::uint64_t owner = base != 0 ? base : number;
-    if (base == 0) folders_[number] = (flags & kRecordIsFolder) != 0;
+    if (base == 0) folders_[static_cast<std::size_t>(number)] = (flags & kRecordIsFolder) != 0;
     if (owner < kFirstUserRecord && owner != kMftRecordRoot) continue;  // the system files
     forEachAttribute(bytes, [&](ByteSpan attr) {
       if (le32(attr, kAttrType) != kAttrFileName) return true;
@@ -44,24 +53,32 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
       if (!fitsIn(value.size(), kFnName, 2u * le8(value, kFnNameLength))) return true;
       std::uint64_t parent = le64(value, kFnParentReference) & kRecordNumberMask;
       if (parent == owner) return true;  // the root names itself
-      std::u16string name = fileNameText(value);
-      if (le8(value, kFnNamespace) == kFnNamespaceDos) {
-        dosNames[{owner, parent}] = name;
-      } else {
-        longNames[{owner, parent}].push_back(name);
-      }
+      found.push_back({owner, parent, le8(value, kFnNamespace) == kFnNamespaceDos, fileNameText(value)});
       return true;
     });
   }
-  for (auto& [key, names] : longNames) {
-    auto [owner, parent] = key;
-    auto dos = dosNames.find(key);
-    for (const std::u16string& name : names) {
-      NtfsNameEntry entry{name, dos != dosNames.end() && names.size() == 1 ? dos->second : std::u16string(), owner};
-      auto& list = children_[parent];
-      byName_[parent].emplace(foldNtfsName(name), list.size());
-      list.push_back(std::move(entry));
+  // Names by (owner, parent), so that each long name gets the DOS name beside it; records are
+  // read in order, so the names of one owner (base and extension records) mostly lie together.
+  std::stable_sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
+    return a.owner != b.owner ? a.owner < b.owner : a.parent < b.parent;
+  });
+  for (std::size_t first = 0; first < found.size();) {
+    std::size_t end = first;
+    const std::u16string* dos = nullptr;
+    std::size_t longNames = 0;
+    for (; end < found.size() && found[end].owner == found[first].owner && found[end].parent == found[first].parent; ++end) {
+      if (found[end].dos) dos = &found[end].name;
+      else ++longNames;
     }
+    std::uint64_t parent = found[first].parent;
+    for (std::size_t i = first; i < end; ++i) {
+      if (found[i].dos) continue;
+      auto& list = children_[parent];
+      byName_[parent].emplace(foldNtfsName(found[i].name), list.size());
+      list.push_back(NtfsNameEntry{std::move(found[i].name), dos && longNames == 1 ? *dos : std::u16string(),
+                                   found[i].owner});
+    }
+    first = end;
   }
 }
 
@@ -78,8 +95,7 @@ const NtfsNameEntry* NtfsNameIndex::find(std::uint64_t folder, const std::u16str
 }
 
 bool NtfsNameIndex::isFolder(std::uint64_t record) const {
-  auto it = folders_.find(record);
-  return it != folders_.end() && it->second;
+  return record < folders_.size() && folders_[static_cast<std::size_t>(record)];
 }
 
 }  // namespace tarvosk

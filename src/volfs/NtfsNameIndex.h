@@ -30,7 +30,7 @@ class NtfsNameIndex {
  private:
   std::unordered_map<std::uint64_t, std::vector<NtfsNameEntry>> children_;
   std::unordered_map<std::uint64_t, std::unordered_map<std::u16string, std::size_t>> byName_;
-  std::unordered_map<std::uint64_t, bool> folders_;
+  std::vector<bool> folders_;  // by record number: a base record in use that is a folder
 };
 
 // Folds a name for case-insensitive comparison (ASCII and Latin letters).
