@@ -195,14 +195,21 @@ TEST_F(NtfsScanTest, WithChancesHiddenNoFileIsRated) {
   EXPECT_GT(asked, 5u);
 }
 
-// The byte offset of an MFT record in the image, checked to hold that record.
+// The byte offset of an MFT record in the image; the root's record must lie where the boot
+// sector says the $MFT begins.
 std::size_t recordOffset(ByteSpan image, std::uint64_t record) {
   std::uint64_t clusterSize = std::uint64_t{le16(image, 0x0B)} * le8(image, 0x0D);
-  std::size_t offset = le64(image, 0x30) * clusterSize + record * 1024;
-  if (!fitsIn(image.size(), offset, 1024) || le32(image, offset) != 0x454C4946 /* "FILE" */ ||
-      le32(image, offset + 0x2C) != record)
+  std::size_t mft = le64(image, 0x30) * clusterSize;
+  std::size_t offset = mft + record * 1024;
+  constexpr std::uint32_t kFileSignature = 0x454C4946;  // "FILE"
+  if (le32(image, mft + 5 * 1024) != kFileSignature || le32(image, mft + 5 * 1024 + 0x2C) != 5 ||
+      !fitsIn(image.size(), offset, 1024) || le32(image, offset) != kFileSignature)
     throw std::runtime_error("record " + std::to_string(record) + " is not where the boot sector says");
   return offset;
+}
+
+void putRecord(std::vector<std::uint8_t>& image, std::uint64_t record, const std::vector<std::uint8_t>& bytes) {
+  std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(recordOffset(image, record)));
 }
 
 // Changes one record of the image: its sector ends are put back from the update sequence array,
@@ -249,6 +256,42 @@ TEST_F(NtfsScanTest, AnUndecodableRunListRatesOneAndAFolderBeyondTheMftMakesAnOr
   EXPECT_TRUE(entries_.count(u"\\ORPHAN\\trashed.bin"));
   EXPECT_TRUE(entries_.count(u"\\ORPHAN\\orphan.txt"));
   EXPECT_FALSE(entries_.count(u"\\Trash\\trashed.bin"));
+}
+
+// A deleted file whose base record holds no $DATA: its attribute list names two extension
+// records, the first extent with the size and a second one, as NTFS splits a long run list.
+TEST_F(NtfsScanTest, AFileWhoseDataLiesInExtensionRecordsGetsItsWholeSize) {
+  std::vector<std::uint8_t> image = readWholeFile(image_);
+  const FlsEntry& intact = flsEntry("Docs/intact.bin");
+  const std::vector<std::uint64_t> clusters = readIstat(image_).at(intact.inode).blocks;
+  ASSERT_GE(clusters.size(), 2u);
+  const std::uint64_t half = clusters.size() / 2, first = 16, second = 17;  // unused records
+  std::vector<std::uint8_t> list = attributeListEntry(0x80, 0, first);
+  std::vector<std::uint8_t> more = attributeListEntry(0x80, half, second);
+  list.insert(list.end(), more.begin(), more.end());
+  putRecord(image, intact.inode,
+            RecordBuilder().flags(0).resident(0x20, list).fileName(ROOT_ENTRY_ID, u"extended.bin", 1).build());
+  putRecord(image, first,
+            RecordBuilder().flags(0).baseReference(intact.inode)
+                .nonResident(0x80, encodeRunList({{half, static_cast<std::int64_t>(clusters.front())}}), intact.size)
+                .build());
+  putRecord(image, second,
+            RecordBuilder().flags(0).baseReference(intact.inode)
+                .nonResident(0x80, encodeRunList({{clusters.size() - half, static_cast<std::int64_t>(clusters[half])}}),
+                             0, half)
+                .build());
+  ScratchDir scratch;
+  writeWholeFile(scratch.file("extended.img"), image);
+  scan(scratch.file("extended.img"));
+
+  ASSERT_TRUE(entries_.count(u"\\extended.bin"));
+  FileEntry& extended = list_->Lookup(entries_[u"\\extended.bin"]->id);
+  EXPECT_EQ(extended.id, intact.inode);
+  EXPECT_TRUE(extended.deleted);
+  EXPECT_EQ(extended.size, intact.size);
+  WCHAR text[kRecoveryChanceTextUnits] = {};
+  GetRecoveryChanceText(text, extended);
+  EXPECT_EQ(extended.recoveryChance, CHANCE_PROBABLY_GOOD) << "its clusters, found through the extension record, are free";
 }
 
 }  // namespace
