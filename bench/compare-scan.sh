@@ -14,7 +14,7 @@ fat=/tmp/tarvosk-bench/fat32-50k.img
 for tool in fls ntfsundelete; do
   command -v "$tool" >/dev/null || { echo "compare-scan: '$tool' is missing (run scripts/setup)" >&2; exit 1; }
 done
-cli="$build/tarvosk-cli"
+cli="$build/src/cli/tarvosk-cli"
 bench="$build/bench/tarvosk_bench"
 [ -x "$cli" ] && [ -x "$bench" ] || { echo "compare-scan: build tarvosk-cli and tarvosk_bench in $build first" >&2; exit 1; }
 
