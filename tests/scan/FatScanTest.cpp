@@ -8,15 +8,9 @@
 #include <set>
 
 #include "platform/CodePage.h"
-#include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
-#include "shell/Settings.h"
-#include "support/AttachedImages.h"
-#include "support/FakeUi.h"
-#include "support/TestSupport.h"
+#include "ScannedImageTest.h"
 #include "support/FatOracle.h"
-#include "ScanListing.h"
-#include "volfs/FileSystems.h"
 
 namespace tarvosk::test {
 namespace {
@@ -37,22 +31,11 @@ std::string dosStamp(const FileEntry& e) {
   return text;
 }
 
-class FatScanTest : public AttachedImagesTest, public ::testing::WithParamInterface<const char*> {
+class FatScanTest : public ScannedImageTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
-    AttachedImagesTest::SetUp();
-    registerFileSystemProviders();
-    attachFixture(GetParam());
-    image_ = fixturePath(GetParam());
-    fls_ = readFls(image_);
-    ASSERT_TRUE(lists_.BuildFileList(u"C:", progress_, false, 0, 0)) << ui_.calls().size();
-    list_ = lists_.GetDriveList(u"C:");
-    ASSERT_NE(list_, nullptr);
-    entries_ = entriesByPath(*list_);
-  }
-  void TearDown() override {
-    lists_.RemoveDriveList(u"C:");
-    AttachedImagesTest::TearDown();
+    ScannedImageTest::SetUp();
+    scanFixture(GetParam());
   }
 
   // The FAT rule, from sleuthkit's view of the image: the file's clusters counted from the
@@ -72,13 +55,6 @@ class FatScanTest : public AttachedImagesTest, public ::testing::WithParamInterf
     return free == n ? CHANCE_PROBABLY_GOOD : CHANCE_POOR;
   }
 
-  std::string image_;
-  std::vector<FlsEntry> fls_;
-  FakeUi ui_;
-  FakeProgress progress_;
-  CFileList lists_;
-  DriveFileList* list_ = nullptr;
-  std::map<std::u16string, const FileEntry*> entries_;
 };
 
 TEST_P(FatScanTest, ListsEveryDeletedFileUnderItsFolderWithNameSizeTimeAndChance) {
@@ -147,7 +123,6 @@ TEST_P(FatScanTest, FlagsEveryFolderWithoutADeletedFileBeneathIt) {
 }
 
 TEST_P(FatScanTest, RatesFilesWhenChancesAreHiddenAndShowsNoText) {
-  Settings saved = settings();
   settings().ShowRecoveryChanses = false;
   CFileList hidden;
   ASSERT_TRUE(hidden.BuildFileList(u"C:", progress_, false, 0, 0));
@@ -161,7 +136,6 @@ TEST_P(FatScanTest, RatesFilesWhenChancesAreHiddenAndShowsNoText) {
     EXPECT_EQ(text[0], 0) << utf16ToUtf8(path);
     ++files;
   }
-  settings() = saved;
   EXPECT_GT(files, 5u);
 }
 

@@ -12,14 +12,9 @@
 #include "platform/CodePage.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
-#include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
-#include "shell/Settings.h"
-#include "support/AttachedImages.h"
-#include "support/FakeUi.h"
+#include "ScannedImageTest.h"
 #include "support/TestSupport.h"
-#include "ScanListing.h"
-#include "volfs/FileSystems.h"
 
 namespace tarvosk::test {
 namespace {
@@ -45,44 +40,10 @@ std::u16string chanceText(std::uint8_t level) {
                                                                    : res::IDS_CHANCE_NOT_RECOVERABLE));
 }
 
-class NtfsScanTest : public AttachedImagesTest {
- protected:
-  void SetUp() override {
-    AttachedImagesTest::SetUp();
-    registerFileSystemProviders();
-    image_ = fixturePath(kImage);
-    fls_ = readFls(image_);
-  }
-  void TearDown() override {
-    lists_.RemoveDriveList(u"C:");
-    AttachedImagesTest::TearDown();
-  }
-  void scan(const std::string& imagePath) {
-    AttachResult attached;
-    ASSERT_TRUE(attachImage(imagePath, {}, &attached));
-    ASSERT_TRUE(lists_.BuildFileList(u"C:", progress_, false, 0, 0)) << ui_.calls().size();
-    list_ = lists_.GetDriveList(u"C:");
-    ASSERT_NE(list_, nullptr);
-    entries_ = entriesByPath(*list_);
-  }
-  const FlsEntry& flsEntry(const std::string& path) {
-    for (const FlsEntry& e : fls_)
-      if (e.path == path) return e;
-    throw std::runtime_error(path + " is not in fls's listing");
-  }
-
-  std::string image_;
-  std::vector<FlsEntry> fls_;
-  FakeUi ui_;
-  FakeProgress progress_;
-  CFileList lists_;
-  DriveFileList* list_ = nullptr;
-  std::map<std::u16string, const FileEntry*> entries_;
-};
+using NtfsScanTest = ScannedImageTest;
 
 TEST_F(NtfsScanTest, ListsEveryDeletedFileAndFolderWithItsNameSizeAndParent) {
-  attachFixture(kImage);
-  scan(image_);
+  scanFixture(kImage);
   std::size_t named = 0, unnamed = 0;
   for (const FlsEntry& e : fls_) {
     if (!e.deleted) continue;
@@ -115,8 +76,7 @@ TEST_F(NtfsScanTest, ListsEveryDeletedFileAndFolderWithItsNameSizeAndParent) {
 }
 
 TEST_F(NtfsScanTest, TheRootIsDotAndLiveFoldersAreListedButNoLiveFile) {
-  attachFixture(kImage);
-  scan(image_);
+  scanFixture(kImage);
   const FileEntry& root = list_->Lookup(ROOT_ENTRY_ID);
   EXPECT_EQ(root.name, u".");
   EXPECT_EQ(root.parentId, 0u);
@@ -134,8 +94,7 @@ TEST_F(NtfsScanTest, TheRootIsDotAndLiveFoldersAreListedButNoLiveFile) {
 }
 
 TEST_F(NtfsScanTest, AFileWhoseFolderRecordNowHoldsALiveFileLandsInOrphan) {
-  attachFixture(kImage);
-  scan(image_);
+  scanFixture(kImage);
   const FlsEntry& orphan = flsEntry("$OrphanFiles/orphan.txt");
   const FileEntry* folder = list_->Find(ORPHAN_FOLDER_ENTRY_ID);
   ASSERT_NE(folder, nullptr);
@@ -149,8 +108,7 @@ TEST_F(NtfsScanTest, AFileWhoseFolderRecordNowHoldsALiveFileLandsInOrphan) {
 }
 
 TEST_F(NtfsScanTest, RatesADeletedFileWhenItsChanceIsFirstAskedFor) {
-  attachFixture(kImage);
-  scan(image_);
+  scanFixture(kImage);
   AllocatedBlocks allocated(image_);
   auto istat = readIstat(image_);
   std::set<std::string> kinds;
@@ -177,9 +135,7 @@ TEST_F(NtfsScanTest, RatesADeletedFileWhenItsChanceIsFirstAskedFor) {
 }
 
 TEST_F(NtfsScanTest, WithChancesHiddenNoFileIsRated) {
-  attachFixture(kImage);
-  scan(image_);
-  Settings saved = settings();
+  scanFixture(kImage);
   settings().ShowRecoveryChanses = false;
   std::size_t asked = 0;
   for (const FlsEntry& e : fls_) {
@@ -191,7 +147,6 @@ TEST_F(NtfsScanTest, WithChancesHiddenNoFileIsRated) {
     EXPECT_EQ(entry.recoveryChance, CHANCE_NOT_RATED) << e.path;
     ++asked;
   }
-  settings() = saved;
   EXPECT_GT(asked, 5u);
 }
 
@@ -234,6 +189,7 @@ void patchAttribute(std::vector<std::uint8_t>& image, std::uint64_t record, std:
 }
 
 TEST_F(NtfsScanTest, AnUndecodableRunListRatesOneAndAFolderBeyondTheMftMakesAnOrphan) {
+  readOracle(kImage);
   std::vector<std::uint8_t> image = readWholeFile(image_);
   const FlsEntry& intact = flsEntry("Docs/intact.bin");
   const FlsEntry& trashed = flsEntry("Trash/trashed.bin");
@@ -245,7 +201,7 @@ TEST_F(NtfsScanTest, AnUndecodableRunListRatesOneAndAFolderBeyondTheMftMakesAnOr
   });
   ScratchDir scratch;
   writeWholeFile(scratch.file("patched.img"), image);
-  scan(scratch.file("patched.img"));
+  scanImage(scratch.file("patched.img"));
 
   FileEntry& undecodable = list_->Lookup(intact.inode);
   WCHAR text[kRecoveryChanceTextUnits] = {};
@@ -261,6 +217,7 @@ TEST_F(NtfsScanTest, AnUndecodableRunListRatesOneAndAFolderBeyondTheMftMakesAnOr
 // A deleted file whose base record holds no $DATA: its attribute list names two extension
 // records, the first extent with the size and a second one, as NTFS splits a long run list.
 TEST_F(NtfsScanTest, AFileWhoseDataLiesInExtensionRecordsGetsItsWholeSize) {
+  readOracle(kImage);
   std::vector<std::uint8_t> image = readWholeFile(image_);
   const FlsEntry& intact = flsEntry("Docs/intact.bin");
   const std::vector<std::uint64_t> clusters = readIstat(image_).at(intact.inode).blocks;
@@ -282,7 +239,7 @@ TEST_F(NtfsScanTest, AFileWhoseDataLiesInExtensionRecordsGetsItsWholeSize) {
                 .build());
   ScratchDir scratch;
   writeWholeFile(scratch.file("extended.img"), image);
-  scan(scratch.file("extended.img"));
+  scanImage(scratch.file("extended.img"));
 
   ASSERT_TRUE(entries_.count(u"\\extended.bin"));
   FileEntry& extended = list_->Lookup(entries_[u"\\extended.bin"]->id);

@@ -6,13 +6,7 @@
 #include <set>
 
 #include "platform/CodePage.h"
-#include "scan/FileList.h"
-#include "shell/Settings.h"
-#include "support/AttachedImages.h"
-#include "support/FakeUi.h"
-#include "support/TestSupport.h"
-#include "ScanListing.h"
-#include "volfs/FileSystems.h"
+#include "ScannedImageTest.h"
 
 namespace tarvosk::test {
 namespace {
@@ -37,29 +31,12 @@ const KeptItem kListed[] = {
     {u"\\Docs\\Sub\\notes.txt", "Recycler/S-1-5-21-7/Dc8.txt"},
 };
 
-class RecycleBinImageTest : public AttachedImagesTest, public ::testing::WithParamInterface<const char*> {
+class RecycleBinImageTest : public ScannedImageTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  void SetUp() override {
-    AttachedImagesTest::SetUp();
-    registerFileSystemProviders();
-    attachFixture(GetParam());
-    fls_ = readFls(fixturePath(GetParam()));
-  }
-  void TearDown() override {
-    settings() = saved_;
-    lists_.RemoveDriveList(u"C:");
-    AttachedImagesTest::TearDown();
-  }
-  DriveFileList& scan() {
-    EXPECT_TRUE(lists_.BuildFileList(u"C:", progress_, false, 0, 0)) << ui_.calls().size();
-    DriveFileList* list = lists_.GetDriveList(u"C:");
-    if (!list) throw std::runtime_error("no list stored");
-    return *list;
-  }
   const FlsEntry& kept(const std::string& path) {
-    for (const FlsEntry& e : fls_)
-      if (e.path == path && !e.deleted) return e;
-    throw std::runtime_error(path + " is not on the volume");
+    const FlsEntry& e = flsEntry(path);
+    if (e.deleted) throw std::runtime_error(path + " is deleted on the volume");
+    return e;
   }
   static std::set<std::uint64_t> recycleIds(DriveFileList& list) {
     std::set<std::uint64_t> ids;
@@ -67,17 +44,12 @@ class RecycleBinImageTest : public AttachedImagesTest, public ::testing::WithPar
       if (entry.kind == ENTRY_KIND_RECYCLE_BIN) ids.insert(id);
     return ids;
   }
-
-  Settings saved_ = settings();
-  std::vector<FlsEntry> fls_;
-  FakeUi ui_;
-  FakeProgress progress_;
-  CFileList lists_;
 };
 
 TEST_P(RecycleBinImageTest, ListsKeptItemsUnderTheirFormerFoldersAsExcellent) {
-  DriveFileList& list = scan();
-  auto entries = entriesByPath(list);
+  scanFixture(GetParam());
+  DriveFileList& list = *list_;
+  auto& entries = entries_;
   for (const KeptItem& item : kListed) {
     std::string where = utf16ToUtf8(item.listedAs);
     ASSERT_TRUE(entries.count(item.listedAs)) << where;
@@ -105,7 +77,8 @@ TEST_P(RecycleBinImageTest, ListsKeptItemsUnderTheirFormerFoldersAsExcellent) {
 
 TEST_P(RecycleBinImageTest, NothingIsListedWhenTheRecycleBinIsNotScanned) {
   settings().ScanRecycleBin = false;
-  EXPECT_TRUE(recycleIds(scan()).empty());
+  scanFixture(GetParam());
+  EXPECT_TRUE(recycleIds(*list_).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, RecycleBinImageTest,
@@ -116,30 +89,21 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecycleBinImageTest,
 
 // A cancel at a progress point of the FAT walk keeps what was found and still lists the recycle
 // bin and computes the flags.
-using CancelledFatScan = AttachedImagesTest;
+using CancelledFatScan = ScannedImageTest;
 
 TEST_F(CancelledFatScan, KeepsThePartialListAndRunsThePassesAfterTheWalk) {
-  registerFileSystemProviders();
-  attachFixture("scan-recycle-fat.img");
+  progress_.cancelAfterPumps(0);
+  scanFixture("scan-recycle-fat.img");
   std::size_t massOnDisk = 0;
-  for (const FlsEntry& e : readFls(fixturePath("scan-recycle-fat.img")))
+  for (const FlsEntry& e : fls_)
     if (e.deleted && e.path.rfind("Mass/", 0) == 0) ++massOnDisk;
-  FakeUi ui;
-  FakeProgress progress;
-  progress.cancelAfterPumps(0);
-  CFileList lists;
-  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
-  DriveFileList* list = lists.GetDriveList(u"C:");
-  ASSERT_NE(list, nullptr);
-  auto entries = entriesByPath(*list);
-  ASSERT_TRUE(entries.count(u"\\Mass"));
-  std::size_t massListed = entries.at(u"\\Mass")->children.size();
+  ASSERT_TRUE(entries_.count(u"\\Mass"));
+  std::size_t massListed = entries_.at(u"\\Mass")->children.size();
   EXPECT_GT(massListed, 0u);
   EXPECT_LT(massListed, massOnDisk) << "the walk stopped at its first progress point";
-  EXPECT_EQ(progress.pumps(), 1);
-  EXPECT_TRUE(entries.count(u"\\Docs\\letter.txt")) << "the recycle bin is listed after a cancel";
-  EXPECT_FALSE(list->Lookup(ROOT_ENTRY_ID).noDeletedFiles) << "the flags are computed after a cancel";
-  lists.RemoveDriveList(u"C:");
+  EXPECT_EQ(progress_.pumps(), 1);
+  EXPECT_TRUE(entries_.count(u"\\Docs\\letter.txt")) << "the recycle bin is listed after a cancel";
+  EXPECT_FALSE(list_->Lookup(ROOT_ENTRY_ID).noDeletedFiles) << "the flags are computed after a cancel";
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "ScanListing.h"
 
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/OracleText.h"
 
 
 namespace tarvosk::test {
@@ -23,22 +24,6 @@ void walk(DriveFileList& list, const FileEntry& folder, const std::u16string& pa
   }
 }
 
-std::vector<std::string> lines(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("missing oracle file " + path);
-  std::vector<std::string> all;
-  for (std::string line; std::getline(in, line);) all.push_back(line);
-  return all;
-}
-
-std::vector<std::string> splitTabs(const std::string& line) {
-  std::vector<std::string> parts;
-  std::string part;
-  std::istringstream s(line);
-  while (std::getline(s, part, '\t')) parts.push_back(part);
-  return parts;
-}
-
 }  // namespace
 
 std::map<std::u16string, const FileEntry*> entriesByPath(DriveFileList& list) {
@@ -49,7 +34,7 @@ std::map<std::u16string, const FileEntry*> entriesByPath(DriveFileList& list) {
 
 std::vector<FlsEntry> readFls(const std::string& image) {
   std::vector<FlsEntry> entries;
-  for (const std::string& line : lines(image + ".fls")) {
+  for (const std::string& line : oracleLines(image + ".fls")) {
     auto parts = splitTabs(line);
     // "r/r * 4:", "-/d * 69-144-2:", "d/d 66-144-2:" (name type / meta type, deleted mark, address)
     if (parts.size() < 7 || parts[0].size() < 5 || parts[0][1] != '/') continue;
@@ -76,7 +61,7 @@ std::vector<FlsEntry> readFls(const std::string& image) {
 
 std::map<std::uint64_t, IstatBlocks> readIstat(const std::string& image) {
   std::map<std::uint64_t, IstatBlocks> out;
-  for (const std::string& line : lines(image + ".istat")) {
+  for (const std::string& line : oracleLines(image + ".istat")) {
     auto parts = splitTabs(line);
     if (parts.empty() || parts[0].empty()) continue;
     IstatBlocks& b = out[std::stoull(parts[0])];
@@ -91,7 +76,7 @@ std::map<std::uint64_t, IstatBlocks> readIstat(const std::string& image) {
 }
 
 AllocatedBlocks::AllocatedBlocks(const std::string& image) {
-  for (const std::string& line : lines(image + ".alloc")) {
+  for (const std::string& line : oracleLines(image + ".alloc")) {
     std::istringstream s(line);
     std::uint64_t first = 0, last = 0;
     if (s >> first >> last) ranges_[first] = last;
