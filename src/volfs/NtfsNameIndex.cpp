@@ -1,6 +1,9 @@
 #include "volfs/NtfsNameIndex.h"
 
 #include <algorithm>
+#include <deque>
+#include <functional>
+#include <tuple>
 
 #include "ntfs/Attribute.h"
 #include "ntfs/NtfsLayout.h"
@@ -23,9 +26,12 @@ namespace {
 struct FoundName {
   std::uint64_t owner;
   std::uint64_t parent;
+  std::uint32_t order;  // place in reading order
   bool dos;
   std::u16string name;
 };
+
+std::size_t foldedHash(const std::u16string& name) { return std::hash<std::u16string>{}(foldNtfsName(name)); }
 
 }  // namespace
 
@@ -35,7 +41,7 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
   std::uint64_t count = mftRecordCount(volume);
   folders_.assign(static_cast<std::size_t>(count), false);
   std::vector<BYTE> record(volume.recordSize);
-  std::vector<FoundName> found;
+  std::deque<FoundName> found;  // grows without copying what it holds
   for (std::uint64_t number = 0; number < count; ++number) {
     DWORD r = __GetMFTRecord(volume, number, record);
     if (r == 2) break;
@@ -53,14 +59,15 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
       if (!fitsIn(value.size(), kFnName, 2u * le8(value, kFnNameLength))) return true;
       std::uint64_t parent = le64(value, kFnParentReference) & kRecordNumberMask;
       if (parent == owner) return true;  // the root names itself
-      found.push_back({owner, parent, le8(value, kFnNamespace) == kFnNamespaceDos, fileNameText(value)});
+      found.push_back({owner, parent, static_cast<std::uint32_t>(found.size()), le8(value, kFnNamespace) == kFnNamespaceDos,
+                       fileNameText(value)});
       return true;
     });
   }
   // Names by (owner, parent), so that each long name gets the DOS name beside it; records are
   // read in order, so the names of one owner (base and extension records) mostly lie together.
-  std::stable_sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
-    return a.owner != b.owner ? a.owner < b.owner : a.parent < b.parent;
+  std::sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
+    return std::tie(a.owner, a.parent, a.order) < std::tie(b.owner, b.parent, b.order);
   });
   for (std::size_t first = 0; first < found.size();) {
     std::size_t end = first;
@@ -74,12 +81,13 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
     for (std::size_t i = first; i < end; ++i) {
       if (found[i].dos) continue;
       auto& list = children_[parent];
-      byName_[parent].emplace(foldNtfsName(found[i].name), list.size());
+      byName_[parent].push_back({foldedHash(found[i].name), list.size()});
       list.push_back(NtfsNameEntry{std::move(found[i].name), dos && longNames == 1 ? *dos : std::u16string(),
                                    found[i].owner});
     }
     first = end;
   }
+  for (auto& [folder, hashes] : byName_) std::sort(hashes.begin(), hashes.end());
 }
 
 const std::vector<NtfsNameEntry>* NtfsNameIndex::children(std::uint64_t folder) const {
@@ -90,8 +98,15 @@ const std::vector<NtfsNameEntry>* NtfsNameIndex::children(std::uint64_t folder) 
 const NtfsNameEntry* NtfsNameIndex::find(std::uint64_t folder, const std::u16string& name) const {
   auto it = byName_.find(folder);
   if (it == byName_.end()) return nullptr;
-  auto at = it->second.find(foldNtfsName(name));
-  return at == it->second.end() ? nullptr : &children_.at(folder)[at->second];
+  std::u16string folded = foldNtfsName(name);
+  std::size_t hash = std::hash<std::u16string>{}(folded);
+  const std::vector<NtfsNameEntry>& names = children_.at(folder);
+  // The first name of the folder that folds alike (entries of one hash are in name order).
+  for (auto at = std::lower_bound(it->second.begin(), it->second.end(), std::pair<std::size_t, std::size_t>{hash, 0});
+       at != it->second.end() && at->first == hash; ++at) {
+    if (foldNtfsName(names[at->second].name) == folded) return &names[at->second];
+  }
+  return nullptr;
 }
 
 bool NtfsNameIndex::isFolder(std::uint64_t record) const {
