@@ -69,23 +69,32 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
   std::sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
     return std::tie(a.owner, a.parent, a.order) < std::tie(b.owner, b.parent, b.order);
   });
-  for (std::size_t first = 0; first < found.size();) {
-    std::size_t end = first;
+  // Each folder's lists are made as large as they will be, and the names gathered are let go
+  // group by group, so that the build never holds much more than the index it makes.
+  std::unordered_map<std::uint64_t, std::size_t> perFolder;
+  for (const FoundName& f : found)
+    if (!f.dos) ++perFolder[f.parent];
+  for (const auto& [folder, names] : perFolder) {
+    children_[folder].reserve(names);
+    byName_[folder].reserve(names);
+  }
+  while (!found.empty()) {
+    std::size_t end = 0;
     const std::u16string* dos = nullptr;
     std::size_t longNames = 0;
-    for (; end < found.size() && found[end].owner == found[first].owner && found[end].parent == found[first].parent; ++end) {
+    for (; end < found.size() && found[end].owner == found[0].owner && found[end].parent == found[0].parent; ++end) {
       if (found[end].dos) dos = &found[end].name;
       else ++longNames;
     }
-    std::uint64_t parent = found[first].parent;
-    for (std::size_t i = first; i < end; ++i) {
+    std::uint64_t parent = found[0].parent;
+    for (std::size_t i = 0; i < end; ++i) {
       if (found[i].dos) continue;
       auto& list = children_[parent];
       byName_[parent].push_back({foldedHash(found[i].name), list.size()});
       list.push_back(NtfsNameEntry{std::move(found[i].name), dos && longNames == 1 ? *dos : std::u16string(),
                                    found[i].owner});
     }
-    first = end;
+    found.erase(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(end));
   }
   for (auto& [folder, hashes] : byName_) std::sort(hashes.begin(), hashes.end());
 }
