@@ -251,5 +251,26 @@ TEST_F(NtfsScanTest, AFileWhoseDataLiesInExtensionRecordsGetsItsWholeSize) {
   EXPECT_EQ(extended.recoveryChance, CHANCE_PROBABLY_GOOD) << "its clusters, found through the extension record, are free";
 }
 
+// The $MFT is read in large pieces; a piece that holds a bad sector must cost only the records
+// of the cluster that holds it.
+TEST_F(NtfsScanTest, ABadSectorInTheMftLosesOnlyTheRecordsOfItsCluster) {
+  readOracle(kImage);
+  std::vector<std::uint8_t> image = readWholeFile(image_);
+  const std::uint64_t recordsPerCluster = std::uint64_t{le16(image, 0x0B)} * le8(image, 0x0D) / 1024;
+  const FlsEntry& hit = flsEntry("Docs/resident.txt");
+  AttachOptions options;
+  options.badSectors.push_back({recordOffset(image, hit.inode) / 512, 2});
+  scanFixture(kImage, options);
+  std::size_t kept = 0, lost = 0;
+  for (const FlsEntry& e : fls_) {
+    if (!e.deleted || isUnnamedRecord(e)) continue;
+    bool sameCluster = e.inode / recordsPerCluster == hit.inode / recordsPerCluster;
+    EXPECT_EQ(entries_.count(listedPath(e)), sameCluster ? 0u : 1u) << e.path;
+    (sameCluster ? lost : kept)++;
+  }
+  EXPECT_GT(lost, 0u);
+  EXPECT_GT(kept, 3u) << "records in the same 64 KiB of the $MFT but in other clusters are still read";
+}
+
 }  // namespace
 }  // namespace tarvosk::test

@@ -24,9 +24,9 @@ void ScannedImageTest::readOracle(const std::string& fixture) {
   fls_ = readFls(image_);
 }
 
-void ScannedImageTest::scanFixture(const std::string& fixture) {
+void ScannedImageTest::scanFixture(const std::string& fixture, const AttachOptions& options) {
   readOracle(fixture);
-  attachFixture(fixture);
+  attachFixture(fixture, options);
   scanDriveC();
 }
 

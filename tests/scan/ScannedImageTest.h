@@ -23,7 +23,7 @@ class ScannedImageTest : public AttachedImagesTest {
   // Reads IMAGE.fls of the fixture image of that name.
   void readOracle(const std::string& fixture);
   // readOracle, then attaches the fixture image and scans it.
-  void scanFixture(const std::string& fixture);
+  void scanFixture(const std::string& fixture, const AttachOptions& options = {});
   // Attaches the image at that path and scans it.
   void scanImage(const std::string& path);
   // The entry fls lists under that path; throws if none.
