@@ -4,6 +4,8 @@
 # fls -r -d and, on the NTFS volume, ntfs-3g's ntfsundelete -s. Prints each time and the peers'
 # times divided by the scan's.
 #   bench/compare-scan.sh BUILD_DIR
+# On a machine that other jobs keep busy, wall times say more under a real-time priority:
+#   chrt -f 50 bench/compare-scan.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: compare-scan.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
