@@ -257,7 +257,7 @@ TEST_F(NtfsScanTest, ABadSectorInTheMftLosesOnlyTheRecordsOfItsCluster) {
   readOracle(kImage);
   std::vector<std::uint8_t> image = readWholeFile(image_);
   const std::uint64_t recordsPerCluster = std::uint64_t{le16(image, 0x0B)} * le8(image, 0x0D) / 1024;
-  const FlsEntry& hit = flsEntry("Docs/resident.txt");
+  const FlsEntry hit = flsEntry("Docs/resident.txt");  // a copy: scanFixture reads the listing again
   AttachOptions options;
   options.badSectors.push_back({recordOffset(image, hit.inode) / 512, 2});
   scanFixture(kImage, options);
