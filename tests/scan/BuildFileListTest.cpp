@@ -1,14 +1,13 @@
 // Whole scans of volumes and disks made by real tools.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "platform/CodePage.h"
 #include "fat/FatVolume.h"
 #include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
+#include "ScanListing.h"
 #include "volfs/FileSystems.h"
 
 namespace tarvosk::test {
@@ -20,23 +19,6 @@ class BuildFileListTest : public AttachedImagesTest {
     AttachedImagesTest::SetUp();
     registerFileSystemProviders();
   }
-  // Every entry below the root as "\path" -> entry, depth first.
-  std::map<std::u16string, const FileEntry*> listing(DriveFileList& list) {
-    std::map<std::u16string, const FileEntry*> out;
-    walk(list, list.Lookup(ROOT_ENTRY_ID), u"", out, 0);
-    return out;
-  }
-  void walk(DriveFileList& list, const FileEntry& folder, const std::u16string& path,
-            std::map<std::u16string, const FileEntry*>& out, int depth) {
-    if (depth > 64) return;
-    for (std::uint64_t id : folder.children) {
-      if (id == ROOT_ENTRY_ID) continue;
-      const FileEntry& e = list.Lookup(id);
-      std::u16string p = path + u"\\" + e.name;
-      out[p] = &e;
-      if (e.isFolder) walk(list, e, p, out, depth + 1);
-    }
-  }
   CFileList lists;
   FakeUi ui;
   FakeProgress progress;
@@ -47,7 +29,7 @@ TEST_F(BuildFileListTest, ABasicFatScanListsFoldersAndDeletedFiles) {
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << ui.calls().size();
   DriveFileList* list = lists.GetDriveList(u"C:");
   ASSERT_NE(list, nullptr);
-  auto entries = listing(*list);
+  auto entries = entriesByPath(*list);
   ASSERT_TRUE(entries.count(u"\\DOCS"));
   EXPECT_FALSE(entries.count(u"\\DATA.BIN")) << "live files are not listed";
   ASSERT_TRUE(entries.count(u"\\?ONE.BIN"));
@@ -61,7 +43,7 @@ TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesThemW
   DriveFileList* list = lists.GetDriveList(u"C:");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->Lookup(ROOT_ENTRY_ID).name, u".");
-  auto entries = listing(*list);
+  auto entries = entriesByPath(*list);
   EXPECT_TRUE(entries.count(u"\\$Extend")) << "live folders are listed";
   ASSERT_TRUE(entries.count(u"\\gonedir\\inner\\a.txt"));
   const FileEntry* a = entries[u"\\gonedir\\inner\\a.txt"];
