@@ -9,7 +9,7 @@
 
 #include "platform/CodePage.h"
 #include "scan/RecoveryChance.h"
-#include "ScannedImageTest.h"
+#include "OracleScanTest.h"
 #include "support/FatOracle.h"
 
 namespace tarvosk::test {
@@ -31,10 +31,10 @@ std::string dosStamp(const FileEntry& e) {
   return text;
 }
 
-class FatScanTest : public ScannedImageTest, public ::testing::WithParamInterface<const char*> {
+class FatScanTest : public OracleScanTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
-    ScannedImageTest::SetUp();
+    OracleScanTest::SetUp();
     scanFixture(GetParam());
   }
 

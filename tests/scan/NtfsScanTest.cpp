@@ -13,7 +13,7 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/RecoveryChance.h"
-#include "ScannedImageTest.h"
+#include "OracleScanTest.h"
 #include "support/TestSupport.h"
 
 namespace tarvosk::test {
@@ -40,7 +40,7 @@ std::u16string chanceText(std::uint8_t level) {
                                                                    : res::IDS_CHANCE_NOT_RECOVERABLE));
 }
 
-using NtfsScanTest = ScannedImageTest;
+using NtfsScanTest = OracleScanTest;
 
 TEST_F(NtfsScanTest, ListsEveryDeletedFileAndFolderWithItsNameSizeAndParent) {
   scanFixture(kImage);

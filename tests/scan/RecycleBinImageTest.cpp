@@ -6,7 +6,7 @@
 #include <set>
 
 #include "platform/CodePage.h"
-#include "ScannedImageTest.h"
+#include "OracleScanTest.h"
 
 namespace tarvosk::test {
 namespace {
@@ -31,7 +31,7 @@ const KeptItem kListed[] = {
     {u"\\Docs\\Sub\\notes.txt", "Recycler/S-1-5-21-7/Dc8.txt"},
 };
 
-class RecycleBinImageTest : public ScannedImageTest, public ::testing::WithParamInterface<const char*> {
+class RecycleBinImageTest : public OracleScanTest, public ::testing::WithParamInterface<const char*> {
  protected:
   const FlsEntry& kept(const std::string& path) {
     const FlsEntry& e = flsEntry(path);
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, RecycleBinImageTest,
 
 // A cancel at a progress point of the FAT walk keeps what was found and still lists the recycle
 // bin and computes the flags.
-using CancelledFatScan = ScannedImageTest;
+using CancelledFatScan = OracleScanTest;
 
 TEST_F(CancelledFatScan, KeepsThePartialListAndRunsThePassesAfterTheWalk) {
   progress_.cancelAfterPumps(0);

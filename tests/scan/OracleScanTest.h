@@ -15,7 +15,7 @@
 
 namespace tarvosk::test {
 
-class ScannedImageTest : public AttachedImagesTest {
+class OracleScanTest : public AttachedImagesTest {
  protected:
   void SetUp() override;
   void TearDown() override;
