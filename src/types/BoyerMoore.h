@@ -22,11 +22,10 @@ class BoyerMoore {
   std::size_t patternLength() const { return pattern_.size(); }
 
  private:
-  std::uint8_t fold(std::uint8_t b) const { return caseSensitive_ ? b : foldTable_[b]; }
-
   std::vector<std::uint8_t> pattern_;  // folded when case does not count
-  bool caseSensitive_;
-  std::array<std::uint8_t, 256> foldTable_{};
+  // Each byte as it is compared: ASCII capitals in lower case when case does not count, every
+  // byte itself otherwise, so that the search loop never asks which.
+  std::array<std::uint8_t, 256> fold_{};
   std::array<std::size_t, 256> badCharacter_{};
   std::vector<std::size_t> goodSuffix_;
 };
