@@ -1,6 +1,7 @@
 #include "types/BoyerMoore.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarvosk {
 
@@ -10,6 +11,12 @@ BoyerMoore::BoyerMoore(ByteSpan pattern, bool caseSensitive) {
         static_cast<std::uint8_t>((!caseSensitive && b >= 'A' && b <= 'Z') ? b + 32 : b);
   pattern_.reserve(pattern.size());
   for (std::uint8_t b : pattern) pattern_.push_back(fold_[b]);
+  for (std::size_t i = 0; i < pattern_.size() && anchor_ == npos; ++i) {
+    const std::uint8_t b = pattern_[i];
+    const bool oneSpelling = caseSensitive || !((b >= 'a' && b <= 'z'));
+    // Zeros, blanks and 0xFF fill too much of a disk to be worth looking for.
+    if (oneSpelling && b != 0x00 && b != ' ' && b != 0xFF) anchor_ = i;
+  }
   const std::size_t m = pattern_.size();
 
   // Bad character: how far the pattern may move when the byte under its last position differs.
@@ -40,11 +47,29 @@ BoyerMoore::BoyerMoore(ByteSpan pattern, bool caseSensitive) {
     if (shift == 0) shift = 1;
 }
 
+bool BoyerMoore::matchesAt(const std::uint8_t* text) const {
+  for (std::size_t i = 0; i < pattern_.size(); ++i)
+    if (pattern_[i] != fold_[text[i]]) return false;
+  return true;
+}
+
 std::size_t BoyerMoore::find(ByteSpan text) const {
   const std::size_t m = pattern_.size(), n = text.size();
   if (m == 0) return 0;
   if (n < m) return npos;
   const std::uint8_t* t = text.data();
+  if (anchor_ != npos) {
+    // Candidates in ascending order: every place where the anchor byte lies where it would.
+    const std::size_t lastAnchor = n - m + anchor_;
+    for (std::size_t from = anchor_; from <= lastAnchor;) {
+      const void* hit = std::memchr(t + from, pattern_[anchor_], lastAnchor + 1 - from);
+      if (hit == nullptr) return npos;
+      const std::size_t s = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - t) - anchor_;
+      if (matchesAt(t + s)) return s;
+      from = s + anchor_ + 1;
+    }
+    return npos;
+  }
   const std::uint8_t* p = pattern_.data();
   const std::uint8_t last = p[m - 1];
   const std::size_t end = n - m;

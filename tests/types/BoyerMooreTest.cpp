@@ -40,6 +40,23 @@ TEST(BoyerMoore, FindsWhatAPlainSearchFinds) {
   }
 }
 
+TEST(BoyerMoore, PatternsWithOtherBytesThanLettersFindWhatAPlainSearchFinds) {
+  std::mt19937 rng(11);
+  const std::string alphabet("aAbB%0\0 \xFF", 9);
+  for (int round = 0; round < 20000; ++round) {
+    auto randomText = [&](std::size_t n) {
+      std::string s;
+      for (std::size_t i = 0; i < n; ++i) s += alphabet[rng() % alphabet.size()];
+      return s;
+    };
+    std::string pattern = randomText(1 + rng() % 8);
+    std::string text = randomText(rng() % 64);
+    bool cs = rng() % 2;
+    ASSERT_EQ(BoyerMoore(bytes(pattern), cs).find(bytes(text)), naiveFind(text, pattern, cs))
+        << "pattern " << pattern << " text " << text << " case " << cs;
+  }
+}
+
 TEST(BoyerMoore, EdgesOfTheText) {
   BoyerMoore eof(bytes("%%EOF"), true);
   EXPECT_EQ(eof.find(bytes("%%EOF")), 0u);
