@@ -50,14 +50,20 @@ photorec_run() {
 cat "$carving" "$ntfs" > /dev/null
 "$bench" --benchmark_filter='BM_PhysicalScanOfCarvingVolume|BM_BasicScanOfNtfsVolume' --benchmark_format=json \
   > "$work/engine.json" 2> "$work/engine.err" || { cat "$work/engine.err" >&2; exit 1; }
+# engine_time BENCHMARK [real_time|cpu_time]: seconds per scan.
 engine_time() {
-  python3 - "$work/engine.json" "$1" <<'PY'
+  python3 - "$work/engine.json" "$1" "${2:-real_time}" <<'PY'
 import json, sys
 for b in json.load(open(sys.argv[1]))["benchmarks"]:
     if b["name"].startswith(sys.argv[2]):
         scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
-        print(f'{b["real_time"] * scale:.3f}')
+        print(f'{b[sys.argv[3]] * scale:.3f}')
 PY
+}
+# cpu COMMAND...: user plus system seconds of one run (a busy machine stretches wall time).
+cpu() {
+  /usr/bin/time -f '%U %S' -o "$work/cpu" "$@" > /dev/null 2>&1
+  python3 -c "u, s = open('$work/cpu').read().split()[-2:]; print(f'{float(u) + float(s):.3f}')"
 }
 allowance() { python3 -c "print(f'{max(0.1, 0.1 * $1):.3f}')"; }
 
@@ -75,6 +81,8 @@ printf '  %-40s %8s s  (%s x cat, %s entries, peak %s MiB)\n' "tarvosk-cli scan 
 printf '  %-40s %8s s  (%s x tarvosk-cli)\n' "photorec freespace search" "$photorec_s" "$(ratio "$photorec_s" "$cli_s")"
 printf '  front end: %s s over the engine, allowed %s s\n' "$(python3 -c "print(f'{$cli_s - $engine_s:.3f}')")" \
   "$(allowance "$engine_s")"
+printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_PhysicalScanOfCarvingVolume cpu_time)" \
+  "$(cpu "$cli" --no-devices --image "$carving" scan C: --physical --format tsv)"
 
 ntfs_engine_s=$(engine_time BM_BasicScanOfNtfsVolume)
 ntfs_cli_s=$(best "$cli" --no-devices --image "$ntfs" scan C: --format tsv)
@@ -84,3 +92,5 @@ printf '  %-40s %8s s\n' "engine basic scan (in-process)" "$ntfs_engine_s"
 printf '  %-40s %8s s  (%s entries)\n' "tarvosk-cli scan --format tsv" "$ntfs_cli_s" "$listed"
 printf '  front end: %s s over the engine, allowed %s s\n' "$(python3 -c "print(f'{$ntfs_cli_s - $ntfs_engine_s:.3f}')")" \
   "$(allowance "$ntfs_engine_s")"
+printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_BasicScanOfNtfsVolume cpu_time)" \
+  "$(cpu "$cli" --no-devices --image "$ntfs" scan C: --format tsv)"
