@@ -77,5 +77,10 @@ while IFS=$'\t' read -r name sector size; do
   fi
 done < "$disk.starts"
 [ "$files" -gt 0 ] || { echo "no deleted files in $disk.starts"; exit 1; }
+# --types enables those recognisers only: NEF is still found by the TIFF parser, whose own
+# folder stays away.
+folders=$("$cli" --no-devices --image "$disk" scan PhysicalDrive0 --thorough --types NEF,.jpg --format tsv |
+          awk -F'\t' '$2 == 1 { printf "%s;", $1 }')
+[ "$folders" = '\Jpeg 图像;\Nikon 原始图像;' ] || { echo "--types NEF,.jpg listed the folders $folders"; failures=$((failures + 1)); }
 [ "$failures" -eq 0 ] || { echo "$failures of $files files not carved at their sectors"; exit 1; }
 echo "all $files files carved at their sectors in their type folders and recovered whole"
