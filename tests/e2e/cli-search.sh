@@ -15,8 +15,9 @@ failures=0 checks=0
 name_matches() { local base=${1##*\\}; [[ ${base,,} == $PATTERN ]]; }
 larger_than() { [ "$2" -gt $((KB * 1024)) ]; }
 at_most() { [ "$2" -le $((KB * 1024)) ]; }
-holds_text() { icat "$IMAGE" "$3" | grep -a -q -i -F -- "$TEXT"; }
-holds_text_in_case() { icat "$IMAGE" "$3" | grep -a -q -F -- "$TEXT"; }
+# (grep reads from a process substitution: in a pipe, its early exit would fail icat by SIGPIPE.)
+holds_text() { grep -a -q -i -F -- "$TEXT" < <(icat "$IMAGE" "$3"); }
+holds_text_in_case() { grep -a -q -F -- "$TEXT" < <(icat "$IMAGE" "$3"); }
 
 # check IMAGE FOLDER PREDICATE SEARCH_ARGUMENTS...: the search below FOLDER lists exactly the
 # deleted files below it that the predicate passes.

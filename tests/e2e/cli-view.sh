@@ -15,7 +15,7 @@ fail() { echo "$*"; exit 1; }
 
 # The data clusters istat gives for an inode, one a line.
 clusters_of() { istat "$ntfs" "$1" | awk '/^Type: \$DATA/ { d = 1; next } /^Type:/ { d = 0 } d { for (i = 1; i <= NF; i++) print $i }'; }
-state_of() { blkstat "$ntfs" "$1" | grep -q '^Allocated' && echo "已占用" || echo "空闲"; }
+state_of() { grep -q '^Allocated' < <(blkstat "$ntfs" "$1") && echo "已占用" || echo "空闲"; }
 # The bytes of a hex dump as one hex string; of a file likewise.
 dumped_hex() { awk 'length($1) == 8 && $1 ~ /^[0-9a-f]+$/ { for (i = 2; i <= 17 && $i ~ /^[0-9a-f][0-9a-f]$/; i++) printf "%s", $i }'; }
 file_hex() { od -An -v -tx1 | tr -d ' \n'; }

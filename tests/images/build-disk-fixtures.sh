@@ -65,7 +65,8 @@ starts() {
     name=${name#Deleted }
     inode=${inode##* }
     inode=${inode%:}
-    sector=$(istat -o "$offset" "$img" "$inode" | awk '/^Sectors:/ { getline; print $1; exit }')
+    # awk reads istat's whole output: leaving early would end istat by SIGPIPE.
+    sector=$(istat -o "$offset" "$img" "$inode" | awk 'f && !p { print $1; p = 1 } /^Sectors:/ { f = 1 }')
     [ -n "$sector" ] || fail "istat gives no sector for $name on $img"
     printf '%s\t%s\t%s\n' "$name" "$((sector + offset))" "$(stat -c %s "$files/$name")" >> "$img.starts"
   done < <(grep -v 'KEEP' "$img.fls")
