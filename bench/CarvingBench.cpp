@@ -127,12 +127,5 @@ void BM_PhysicalScanOfCarvingVolume(benchmark::State& state) {
 }
 BENCHMARK(BM_PhysicalScanOfCarvingVolume)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_BasicScanOfNtfsVolume(benchmark::State& state) {
-  const std::string image = benchImage("TARVOSK_NTFS_IMAGE", "/tmp/tarvosk-bench/ntfs-100k-half.img",
-                                       "make-ntfs-bench-volume.sh", " 100000 deleted");
-  scanVolume(state, image, false);
-}
-BENCHMARK(BM_BasicScanOfNtfsVolume)->Unit(benchmark::kMillisecond)->Iterations(5);
-
 }  // namespace
 }  // namespace tarvosk

@@ -6,10 +6,10 @@
 #      physical scan measured in-process (BM_PhysicalScanOfCarvingVolume) and the whole
 #      `tarvosk-cli scan C: --physical --format tsv`, with its peak memory;
 #   2. the 100,000-file NTFS volume (make-ntfs-bench-volume.sh IMAGE 100000 deleted): the
-#      engine's basic scan in-process (BM_BasicScanOfNtfsVolume) against the whole
+#      engine's basic scan in-process (BM_BasicScanNtfs100kHalfDeleted) against the whole
 #      `tarvosk-cli scan C: --format tsv`.
 # The front end's allowance is 10 % of the engine's time or 0.1 s, whichever is larger.
-#   compare-scans.sh [BUILD_DIR]
+#   compare-carving-and-cli.sh [BUILD_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
@@ -18,9 +18,9 @@ bench=$build/bench/tarvosk_bench
 runs=${RUNS:-3}
 carving=${TARVOSK_CARVING_IMAGE:-/tmp/tarvosk-bench/carving-1g.img}
 ntfs=${TARVOSK_NTFS_IMAGE:-/tmp/tarvosk-bench/ntfs-100k-half.img}
-for tool in "$cli" "$bench"; do [ -x "$tool" ] || { echo "compare-scans: $tool is not built" >&2; exit 1; }; done
+for tool in "$cli" "$bench"; do [ -x "$tool" ] || { echo "compare-carving-and-cli: $tool is not built" >&2; exit 1; }; done
 for tool in photorec python3 /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "compare-scans: '$tool' is missing (run scripts/setup)" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "compare-carving-and-cli: '$tool' is missing (run scripts/setup)" >&2; exit 1; }
 done
 [ -f "$carving" ] || "$here/make-carving-bench-volume.sh" "$carving"
 [ -f "$ntfs" ] || "$here/make-ntfs-bench-volume.sh" "$ntfs" 100000 deleted
@@ -48,7 +48,7 @@ photorec_run() {
 }
 
 cat "$carving" "$ntfs" > /dev/null
-"$bench" --benchmark_filter='BM_PhysicalScanOfCarvingVolume|BM_BasicScanOfNtfsVolume' --benchmark_format=json \
+"$bench" --benchmark_filter='BM_PhysicalScanOfCarvingVolume|BM_BasicScanNtfs100kHalfDeleted' --benchmark_format=json \
   > "$work/engine.json" 2> "$work/engine.err" || { cat "$work/engine.err" >&2; exit 1; }
 # engine_time BENCHMARK [real_time|cpu_time]: seconds per scan.
 engine_time() {
@@ -84,7 +84,7 @@ printf '  front end: %s s over the engine, allowed %s s\n' "$(python3 -c "print(
 printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_PhysicalScanOfCarvingVolume cpu_time)" \
   "$(cpu "$cli" --no-devices --image "$carving" scan C: --physical --format tsv)"
 
-ntfs_engine_s=$(engine_time BM_BasicScanOfNtfsVolume)
+ntfs_engine_s=$(engine_time BM_BasicScanNtfs100kHalfDeleted)
 ntfs_cli_s=$(best "$cli" --no-devices --image "$ntfs" scan C: --format tsv)
 listed=$(($("$cli" --no-devices --image "$ntfs" scan C: --format tsv | wc -l) - 1))
 echo "100,000-file NTFS volume ($ntfs), basic scan:"
@@ -92,5 +92,5 @@ printf '  %-40s %8s s\n' "engine basic scan (in-process)" "$ntfs_engine_s"
 printf '  %-40s %8s s  (%s entries)\n' "tarvosk-cli scan --format tsv" "$ntfs_cli_s" "$listed"
 printf '  front end: %s s over the engine, allowed %s s\n' "$(python3 -c "print(f'{$ntfs_cli_s - $ntfs_engine_s:.3f}')")" \
   "$(allowance "$ntfs_engine_s")"
-printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_BasicScanOfNtfsVolume cpu_time)" \
+printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_BasicScanNtfs100kHalfDeleted cpu_time)" \
   "$(cpu "$cli" --no-devices --image "$ntfs" scan C: --format tsv)"
