@@ -13,19 +13,11 @@ set -euo pipefail
 
 out=${1:?usage: build-disk-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/fixture-set.sh"
 "$here/build-media-fixtures.sh" "$out"
 "$here/build-doc-fixtures.sh" "$out"
-stamp_want=$(cat "$here/build-disk-fixtures.sh" "$out/.stamp-media" "$out/.stamp-docs" | sha256sum | cut -d' ' -f1)
-if [ -f "$out/.stamp-disk" ] && [ "$(cat "$out/.stamp-disk")" = "$stamp_want" ]; then
-  exit 0
-fi
-log="$out/build-disk.log"
-: > "$log"
-
-for tool in mkfs.fat mcopy mdel sfdisk fls istat truncate; do
-  command -v "$tool" >/dev/null || { echo "build-disk-fixtures: required tool '$tool' is missing (run scripts/setup)" >&2; exit 1; }
-done
-fail() { echo "build-disk-fixtures: $*" >&2; exit 1; }
+begin_fixture_set disk "$here/build-disk-fixtures.sh" "$out" "$out/.stamp-media" "$out/.stamp-docs"
+need_tools mkfs.fat mcopy mdel sfdisk fls istat truncate
 export MTOOLS_SKIP_CHECK=1
 
 files="$out/carve-files"
@@ -40,8 +32,7 @@ done
 order=(picture.bmp cjpeg.jpg magick.jpg exif.jpg little.tif big.tif make-canon.tif make-nikon.tif make-olympus.tif
        make-kodak.tif make-eastman.tif plain.mp3 tagged.mp3 clip.avi letter.doc sheet.xls slides.ppt single.pdf
        updated.pdf plain.zip commented.zip notes.txt letter.rtf page.html data.xml)
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+make_scratch
 head -c 3000 /dev/zero > "$tmp/keep"
 
 # fill VOLUME: every file, a kept file after each, then the files deleted. The long names keep
@@ -88,4 +79,4 @@ mkfs.fat -F 32 -s 1 -n CARVEDISK --offset 2048 -h 2048 "$disk" $(( (163840 - 204
 fill "$disk@@1048576" >>"$log" 2>&1
 starts "$disk" 2048
 
-echo "$stamp_want" > "$out/.stamp-disk"
+end_fixture_set

@@ -9,29 +9,13 @@ set -euo pipefail
 
 out=${1:?usage: build-ntfs-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-ntfs-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-log="$out/build-ntfs.log"
-if [ -f "$out/.stamp-ntfs" ] && [ "$(cat "$out/.stamp-ntfs")" = "$stamp_want" ]; then
-  exit 0
-fi
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set ntfs "$here/build-ntfs-fixtures.sh" "$out"
 
-fail() { echo "build-ntfs-fixtures: $*" >&2; exit 1; }
-for tool in mkntfs ntfs-3g ntfsinfo setfattr fusermount mountpoint truncate dd istat ifind fls fsstat blkls sha256sum; do
-  command -v "$tool" >/dev/null || fail "required tool '$tool' is missing (run scripts/setup)"
-done
-[ -c /dev/fuse ] || fail "/dev/fuse is missing: ntfs-3g cannot mount the volumes"
-[ "$(id -u)" -eq 0 ] || fail "ntfs-3g FUSE mounts need root here"
+need_tools mkntfs ntfsinfo setfattr truncate dd istat ifind fls fsstat blkls sha256sum
+need_fuse
 
-tmp=$(mktemp -d)
-mnt="$tmp/mnt"
-mkdir -p "$mnt"
-cleanup() {
-  if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt" 2>/dev/null || fusermount -u "$mnt" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+make_scratch
 
 img="$out/ntfs-files.img"
 files="$out/ntfs-files"
@@ -110,4 +94,4 @@ check /linked.txt "ATTRIBUTE_LIST"
 istat "$img" "$(ifind -n /frag.bin "$img")" | sed -n '/\$DATA/,$p' | tail -n +2 | tr ' ' '\n' | grep '^[0-9]' |
   awk 'NR > 1 && $1 != prev + 1 { jumps++ } { prev = $1 } END { exit !(jumps >= 2) }' || fail "frag.bin is not fragmented"
 
-echo "$stamp_want" > "$out/.stamp-ntfs"
+end_fixture_set

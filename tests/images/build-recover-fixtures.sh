@@ -11,30 +11,13 @@ set -euo pipefail
 
 out=${1:?usage: build-recover-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-recover-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-log="$out/build-recover.log"
-if [ -f "$out/.stamp-recover" ] && [ "$(cat "$out/.stamp-recover")" = "$stamp_want" ]; then
-  exit 0
-fi
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set recover "$here/build-recover-fixtures.sh" "$out"
 
-fail() { echo "build-recover-fixtures: $*" >&2; exit 1; }
-for tool in mkfs.fat mcopy mmd mdel mkntfs ntfs-3g setfattr fusermount mountpoint truncate dd istat ifind \
-            fls stat sha256sum; do
-  command -v "$tool" >/dev/null || fail "required tool '$tool' is missing (run scripts/setup)"
-done
-[ -c /dev/fuse ] || fail "/dev/fuse is missing: ntfs-3g cannot mount the volume"
-[ "$(id -u)" -eq 0 ] || fail "ntfs-3g FUSE mounts need root here"
+need_tools mkfs.fat mcopy mmd mdel mkntfs setfattr truncate dd istat ifind fls stat sha256sum
+need_fuse
 
-tmp=$(mktemp -d)
-mnt="$tmp/mnt"
-mkdir -p "$mnt"
-cleanup() {
-  if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt" 2>/dev/null || fusermount -u "$mnt" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+make_scratch
 export MTOOLS_SKIP_CHECK=1 LC_ALL=C.UTF-8
 
 files="$out/recover-files"
@@ -167,4 +150,4 @@ for f in resident.bin five.bin plain.bin frag.bin sparse.bin sparse.txt text.txt
   grep -q "	$f\$\|/$f\$" "$tmp/deleted" || fail "$f is not listed as deleted"
 done
 
-echo "$stamp_want" > "$out/.stamp-recover"
+end_fixture_set

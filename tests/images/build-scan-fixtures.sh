@@ -19,31 +19,14 @@ set -euo pipefail
 
 out=${1:?usage: build-scan-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-scan-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-log="$out/build-scan.log"
-if [ -f "$out/.stamp-scan" ] && [ "$(cat "$out/.stamp-scan")" = "$stamp_want" ]; then
-  exit 0
-fi
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set scan "$here/build-scan-fixtures.sh" "$out"
 
-fail() { echo "build-scan-fixtures: $*" >&2; exit 1; }
-for tool in mkfs.fat fsck.fat mcopy mmd mdel mdeltree mdir mkntfs ntfs-3g fusermount mountpoint fls istat fsstat blkls \
-            perl truncate head sha256sum; do
-  command -v "$tool" >/dev/null || fail "required tool '$tool' is missing (run scripts/setup)"
-done
+need_tools mkfs.fat fsck.fat mcopy mmd mdel mdeltree mdir mkntfs fls istat fsstat blkls perl truncate head sha256sum
 perl -MEncode -e 1 2>/dev/null || fail "perl's Encode module is missing"
-[ -c /dev/fuse ] || fail "/dev/fuse is missing: ntfs-3g cannot mount the volumes"
-[ "$(id -u)" -eq 0 ] || fail "ntfs-3g FUSE mounts need root here"
+need_fuse
 
-tmp=$(mktemp -d)
-mnt="$tmp/mnt"
-mkdir -p "$mnt"
-cleanup() {
-  if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt" 2>/dev/null || fusermount -u "$mnt" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+make_scratch
 export MTOOLS_SKIP_CHECK=1
 export LC_ALL=C.UTF-8
 
@@ -238,4 +221,4 @@ for img in "$out/scan-recycle-fat.img" "$out/scan-recycle-ntfs.img"; do
   grep -q 'Recycler/S-1-5-21-7/Dc7.jpg' "$img.fls" || fail "the kept files are not on $img"
 done
 
-echo "$stamp_want" > "$out/.stamp-scan"
+end_fixture_set
