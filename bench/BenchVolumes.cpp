@@ -8,7 +8,6 @@
 
 #include "platform/DriveNamespace.h"
 #include "platform/VolumeServices.h"
-#include "support/FakeUi.h"
 #include "volfs/FileSystems.h"
 
 namespace tarvosk::bench {
@@ -42,13 +41,46 @@ void makeIfMissing(const std::string& path, const std::string& script, const std
   if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make " + path + " (" + command + ")");
 }
 
+std::string benchVolume(const std::string& name, const std::string& script, const std::string& arguments) {
+  const std::string path = kBenchDir + "/" + name;
+  makeIfMissing(path, script, arguments.empty() ? path : path + " " + arguments);
+  return path;
+}
+
+void timeScans(benchmark::State& state, const std::string& image, bool physical, ScanObserver* observer) {
+  SilentProgress progress;
+  std::size_t entries = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    detachAll();
+    unregisterVolumeProviders();
+    AttachResult attached;
+    if (!attachImage(image, {}, &attached) || attached.letters.empty()) throw std::runtime_error("cannot attach " + image);
+    const std::u16string drive{attached.letters[0], u':'};
+    CFileList lists;
+    if (observer) observer->beforeScan();
+    state.ResumeTiming();
+
+    registerFileSystemProviders();
+    if (!lists.BuildFileList(drive, progress, physical, 0, 0)) throw std::runtime_error("the scan of " + image + " failed");
+
+    state.PauseTiming();
+    const DriveFileList& list = *lists.GetDriveList(drive);
+    entries = list.size();
+    if (observer) observer->afterScan(list);
+    lists.RemoveDriveList(drive);
+    state.ResumeTiming();
+  }
+  state.counters["entries"] = static_cast<double>(entries);
+}
+
 ScannedVolume::ScannedVolume(const std::string& image) {
   detachAll();
   unregisterVolumeProviders();
   registerFileSystemProviders();
   AttachResult attached;
   if (!attachImage(image, {}, &attached) || attached.letters.empty()) throw std::runtime_error("cannot attach " + image);
-  test::FakeProgress quiet;
+  SilentProgress quiet;
   if (!lists.BuildFileList(u"C:", quiet, false, 0, 0)) throw std::runtime_error("cannot scan " + image);
 }
 

@@ -11,15 +11,12 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
 
-#include "platform/DriveNamespace.h"
-#include "platform/VolumeServices.h"
+#include "BenchVolumes.h"
 #include "scan/FileList.h"
-#include "volfs/FileSystems.h"
 
 using namespace tarvosk;
 
@@ -48,65 +45,36 @@ void countedRelease(void* p) {
   std::free(p);
 }
 
-class SilentProgress : public ProgressWindow {
+// The peak of heap bytes in use during a scan, per entry it lists.
+class HeapPerEntry : public bench::ScanObserver {
  public:
-  void setTitle(const std::u16string&) override {}
-  void setText(const std::u16string&) override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void pumpOneMessage() override {}
-  void pumpAllMessages() override {}
-  bool cancelled() const override { return false; }
-  void close() override {}
+  void beforeScan() override {
+    before_ = g_heapInUse.load();
+    g_heapPeak.store(before_);
+  }
+  void afterScan(const DriveFileList& list) override {
+    bytesPerEntry = static_cast<double>(g_heapPeak.load() - before_) / static_cast<double>(list.size());
+  }
+  double bytesPerEntry = 0;
+
+ private:
+  std::size_t before_ = 0;
 };
 
-std::string benchImage(const char* name, const char* script, const char* arguments) {
-  std::string image = std::string("/tmp/tarvosk-bench/") + name;
-  if (!std::filesystem::exists(image)) {
-    std::filesystem::create_directories("/tmp/tarvosk-bench");
-    std::string maker = (std::filesystem::path(__FILE__).parent_path() / script).string();
-    if (std::system((maker + " " + image + " " + arguments).c_str()) != 0) throw std::runtime_error("cannot make " + image);
-  }
-  return image;
-}
-
 void basicScan(benchmark::State& state, const std::string& image) {
-  SilentProgress progress;
-  std::size_t entries = 0;
-  double bytesPerEntry = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    detachAll();
-    unregisterVolumeProviders();
-    AttachResult attached;
-    if (!attachImage(image, {}, &attached) || attached.letters.empty()) throw std::runtime_error("cannot attach " + image);
-    std::u16string drive{attached.letters[0], u':'};
-    CFileList lists;
-    std::size_t before = g_heapInUse.load();
-    g_heapPeak.store(before);
-    state.ResumeTiming();
-
-    registerFileSystemProviders();
-    if (!lists.BuildFileList(drive, progress, false, 0, 0)) throw std::runtime_error("the scan failed");
-
-    state.PauseTiming();
-    entries = lists.GetDriveList(drive)->size();
-    bytesPerEntry = static_cast<double>(g_heapPeak.load() - before) / static_cast<double>(entries);
-    lists.RemoveDriveList(drive);
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * entries));
-  state.counters["entries"] = static_cast<double>(entries);
-  state.counters["peak_bytes_per_entry"] = bytesPerEntry;
+  HeapPerEntry heap;
+  bench::timeScans(state, image, false, &heap);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(state.counters["entries"]));
+  state.counters["peak_bytes_per_entry"] = heap.bytesPerEntry;
 }
 
 void BM_BasicScanNtfs100kHalfDeleted(benchmark::State& state) {
-  basicScan(state, benchImage("ntfs-100k-half.img", "make-ntfs-bench-volume.sh", "100000 deleted"));
+  basicScan(state, bench::benchVolume("ntfs-100k-half.img", "make-ntfs-bench-volume.sh", "100000 deleted"));
 }
 BENCHMARK(BM_BasicScanNtfs100kHalfDeleted)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_BasicScanFat32_50kHalfDeleted(benchmark::State& state) {
-  basicScan(state, benchImage("fat32-50k.img", "make-fat32-bench-volume.sh", ""));
+  basicScan(state, bench::benchVolume("fat32-50k.img", "make-fat32-bench-volume.sh"));
 }
 BENCHMARK(BM_BasicScanFat32_50kHalfDeleted)->Unit(benchmark::kMillisecond)->Iterations(10);
 
