@@ -63,16 +63,8 @@ mkdir -p "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12"
 cp "$files/deep.txt" "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12/deep.txt"
 mkdir "$mnt/中文文件夹"
 cp "$files/report.txt" "$mnt/中文文件夹/报告.txt"
-# A fragmented file: fill the volume with one-cluster files, free every other one, then write
-# the file, which can only go into the holes.
-mkdir "$mnt/fill"
-n=0
-# printf is a shell builtin: no process per file.
-while printf '%4096s' '' > "$mnt/fill/f$n" 2>/dev/null; do n=$((n + 1)); done
-rm -f "$mnt/fill/f$n"
-sync
-(cd "$mnt/fill" && seq 0 2 $((n - 1)) | sed 's/^/f/' | xargs -r rm)
-sync
+# A fragmented file, written into the holes of a filled volume.
+fragment_free_space "$mnt/fill"
 cp "$files/frag.bin" "$mnt/frag.bin"
 # Deleted files and folders.
 cp "$files/gone.bin" "$mnt/gone.bin"

@@ -117,15 +117,8 @@ cp "$files/text.txt" "$files/random.bin" "$files/mixed.bin" "$mnt/comp/"
 mkdir -p "$mnt/gonedir/inner"
 cp "$files/hello.txt" "$mnt/gonedir/inner/a.txt"
 cp "$files/r5000.bin" "$mnt/gonedir/b.bin"
-# A fragmented file: fill the volume with one-cluster files, free every other one, then write
-# the file, which can only go into the holes. The fill files left stay live.
-mkdir "$mnt/fill"
-n=0
-while printf '%4096s' '' > "$mnt/fill/f$n" 2>/dev/null; do n=$((n + 1)); done
-rm -f "$mnt/fill/f$n"
-sync
-(cd "$mnt/fill" && seq 0 2 $((n - 1)) | sed 's/^/f/' | xargs -r rm)
-sync
+# A fragmented file, written into the holes of a filled volume.
+fragment_free_space "$mnt/fill"
 cp "$files/frag.bin" "$mnt/frag.bin" || fail "frag.bin did not fit into the holes"
 sync
 # Check the kinds before the files go.

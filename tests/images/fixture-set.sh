@@ -9,8 +9,9 @@
 begin_fixture_set() {
   fixture_name=$1
   fixture_label=$(basename "$2" .sh)
-  out=$3
-  mkdir -p "$out"
+  mkdir -p "$3"
+  # Absolute, since the scripts make some files from inside their scratch folder.
+  out=$(cd "$3" && pwd)
   fixture_stamp=$(cat "$2" "${BASH_SOURCE[0]}" "${@:4}" | sha256sum | cut -d' ' -f1)
   if [ -f "$out/.stamp-$fixture_name" ] && [ "$(cat "$out/.stamp-$fixture_name")" = "$fixture_stamp" ]; then
     exit 0
@@ -45,6 +46,20 @@ make_scratch() {
 scratch_cleanup() {
   if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt" 2>/dev/null || fusermount -u "$mnt" 2>/dev/null || true; fi
   rm -rf "$tmp"
+}
+
+# fragment_free_space FOLDER: fills the mounted volume with one-cluster (4 KiB) files in FOLDER
+# and frees every other one, so that a file written next can only go into the holes. The files
+# left stay live.
+fragment_free_space() {
+  mkdir "$1"
+  local n=0
+  # printf is a shell builtin: no process per file.
+  while printf '%4096s' '' > "$1/f$n" 2>/dev/null; do n=$((n + 1)); done
+  rm -f "$1/f$n"
+  sync
+  (cd "$1" && seq 0 2 $((n - 1)) | sed 's/^/f/' | xargs -r rm)
+  sync
 }
 
 # end_fixture_set: marks the set current.
