@@ -19,14 +19,31 @@ bool parseNumber(const std::string& s, std::uint64_t& out) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
+std::string extensionOf(const CTypeFilter& type) { return utf16ToUtf8(std::u16string(type.GetExtension())); }
+
 void enableTypes(const std::vector<std::string>& types) {
   FilterRegistry& registry = filterRegistry();
   registry.EnableAll(types.empty());
   for (std::size_t i = 0; i < registry.count(); ++i) {
-    std::string extension = utf16ToUtf8(std::u16string(registry.item(i)->GetExtension()));
+    const std::string extension = extensionOf(*registry.item(i));
     for (const std::string& t : types)
-      if ("." + t == extension || t == extension) registry.item(i)->enabled = true;
+      if ("." + t == extension) registry.item(i)->enabled = true;
   }
+}
+
+bool isCarvedType(const std::string& type) {
+  const FilterRegistry& registry = filterRegistry();
+  for (std::size_t i = 0; i < registry.count(); ++i)
+    if ("." + type == extensionOf(*registry.item(i))) return true;
+  return false;
+}
+
+// "bmp、jpg、..." in registry order.
+std::string carvedTypeList() {
+  const FilterRegistry& registry = filterRegistry();
+  std::string list;
+  for (std::size_t i = 0; i < registry.count(); ++i) list += (i ? "、" : "") + extensionOf(*registry.item(i)).substr(1);
+  return list;
 }
 
 }  // namespace
@@ -63,7 +80,13 @@ bool takeScanOptions(std::vector<std::string>& arguments, ScanRequest& request, 
     while (start <= types.size()) {
       std::size_t comma = types.find(',', start);
       std::string t = types.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-      if (!t.empty()) request.types.push_back(t[0] == '.' ? t.substr(1) : t);
+      if (!t.empty() && t[0] == '.') t.erase(0, 1);
+      for (char& c : t) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+      if (!t.empty() && !isCarvedType(t)) {
+        error = "--types: 没有这种文件类型: " + t + "（可用 " + carvedTypeList() + "）";
+        return false;
+      }
+      if (!t.empty()) request.types.push_back(t);
       if (comma == std::string::npos) break;
       start = comma + 1;
     }

@@ -88,21 +88,22 @@ int searchCommand(CFileList& lists, std::vector<std::string> arguments, std::ost
 
   DriveFileList* drive = runScan(lists, request);
   if (!drive) return kExitFailure;
-  std::uint64_t folder = ROOT_ENTRY_ID;
-  std::u16string lookIn = hasIn ? utf8ToUtf16(in) : u"\\";
-  if (lookIn.empty() || (lookIn.back() != u'\\' && lookIn.back() != u'/')) lookIn += u'\\';
-  if (!CFileList::FindEntryByPath(lookIn, *drive, folder)) {
-    error = utf16ToUtf8(std::u16string(loadString(res::IDS_INVALID_PATH)));
+  TerminalProgress progress;
+  std::u16string setName;
+  SearchOutcome outcome = SearchDrive(lists, request.drivePath, hasIn ? utf8ToUtf16(in) : u"\\", utf8ToUtf16(name),
+                                      criteria, progress, setName);
+  if (outcome == SearchOutcome::NoLookInText) return kExitSuccess;
+  if (outcome != SearchOutcome::Stored) {
+    error = utf16ToUtf8(std::u16string(loadString(outcome == SearchOutcome::InvalidPath ? res::IDS_INVALID_PATH
+                                                                                         : res::IDS_INVALID_DRIVE)));
     return kExitFailure;
   }
-  TerminalProgress progress;
-  std::u16string setName = nextSearchName(lists);
-  lists.StoreDriveList(setName, RunSearch(*drive, folder, utf8ToUtf16(name), criteria, progress));
-  progress.close();
   std::vector<ListedEntry> matches;
-  for (std::uint64_t id : lists.GetDriveList(setName)->Lookup(folder).children) {
-    FileEntry& e = drive->Lookup(id);
-    matches.push_back({entryPath(*drive, e), &e, 0});
+  for (auto& [id, folder] : *lists.GetDriveList(setName)) {
+    for (std::uint64_t match : folder.children) {
+      FileEntry& e = drive->Lookup(match);
+      matches.push_back({entryPath(*drive, e), &e, 0});
+    }
   }
   printListing(matches, format, out);
   return kExitSuccess;

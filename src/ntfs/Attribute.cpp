@@ -62,6 +62,11 @@ namespace tarvosk::ntfs {
 
 bool isResident(ByteSpan attribute) { return le8(attribute, kAttrNonResident) == 0; }
 
+bool isCompressed(ByteSpan attribute) {
+  return !isResident(attribute) && (le16(attribute, kAttrFlags) & kAttrFlagCompressed) != 0 &&
+         le16(attribute, kAttrCompressionUnit) != 0;
+}
+
 ByteSpan residentValue(ByteSpan attribute) {
   if (!isResident(attribute) || attribute.size() < kAttrResidentHeader) return {};
   std::uint32_t length = le32(attribute, kAttrValueLength);

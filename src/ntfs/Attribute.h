@@ -24,6 +24,10 @@ template <class Visit>
 void forEachAttribute(ByteSpan record, Visit visit);
 
 bool isResident(ByteSpan attribute);
+// Whether a non-resident attribute's data is stored in LZNT1 compression units: its compressed
+// flag is set and it has a compression unit. A sparse file may carry a compression unit without
+// being compressed (ntfs-3g writes one).
+bool isCompressed(ByteSpan attribute);
 // A resident attribute's value; empty when the attribute is non-resident or its value does not
 // lie inside the attribute.
 ByteSpan residentValue(ByteSpan attribute);

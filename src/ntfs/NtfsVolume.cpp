@@ -23,6 +23,7 @@ std::array<NtfsVolumeEntry, kNtfsTableSize> g_volumes;
 // Records of 256 bytes up to 64 KiB are accepted; anything else is a damaged boot sector.
 constexpr DWORD kMinRecordSize = 256;
 constexpr DWORD kMaxRecordSize = 65536;
+constexpr DWORD kMftWindowBytes = 65536;
 constexpr std::size_t kMaxDriveName = 250;
 
 DWORD addressOf(const NtfsVolumeEntry& entry) {
@@ -206,7 +207,7 @@ bool InitializeNTFSData(NtfsVolumeEntry& entry) {
   entry.mftRunCount = decoded;
   LOG_Write(g_logNTFS, INFO, u"InitializeNTFSData(handle=0x%x): record size=%d, cluster size=%d", addressOf(entry),
             entry.recordSize, entry.clusterSize);
-  entry.clusterBufferSize = std::max(entry.recordSize, entry.clusterSize);
+  entry.clusterBufferSize = std::max(entry.recordSize, entry.clusterSize * std::max<DWORD>(1, kMftWindowBytes / entry.clusterSize));
   entry.clusterBuffer = allocateBuffer(entry.clusterBufferSize);
   entry.bitmapBuffer = allocateBuffer(entry.clusterSize);
   if (!entry.clusterBuffer || !entry.bitmapBuffer) {
@@ -286,13 +287,28 @@ DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYT
     return 1;
   }
   DWORD clusters = entry.recordsPerCluster != 0 ? 1 : entry.clustersPerRecordRead;
-  if (entry.cachedCluster == 0 || entry.cachedCluster != lcn) {
+  bool inWindow = entry.cachedCluster != 0 && lcn >= entry.cachedCluster &&
+                  lcn - entry.cachedCluster + clusters <= entry.cachedClusters;
+  std::uint64_t bufferStart = inWindow ? entry.cachedCluster : lcn;  // the cluster at the buffer's start
+  if (!inWindow) {
     entry.cachedCluster = 0;
+    entry.cachedClusters = 0;
     bool failed = false;
     if (left >= clusters) {
-      failed = __ReadClusters(entry, lcn, clusters, entry.clusterBuffer) != 0;
+      // As much of the run as the window holds; if that read fails (a bad sector further on),
+      // the record's own clusters alone.
+      DWORD window = static_cast<DWORD>(std::min<std::uint64_t>(left, entry.clusterBufferSize / entry.clusterSize));
+      if (window <= clusters || __ReadClusters(entry, lcn, window, entry.clusterBuffer) != 0) {
+        window = clusters;
+        failed = __ReadClusters(entry, lcn, clusters, entry.clusterBuffer) != 0;
+      }
+      if (!failed) {
+        entry.cachedCluster = lcn;
+        entry.cachedClusters = window;
+      }
     } else {
-      // The record crosses into the next run: read its clusters one at a time.
+      // The record crosses into the next run: read its clusters one at a time (not kept as a
+      // window, since they do not follow each other on the volume).
       for (DWORD k = 0; k < clusters && !failed; ++k) {
         std::uint64_t partLcn = 0, partLeft = 0;
         if (mapVcn(entry.mftRuns, vcn + k, partLcn, partLeft) != MapResult::Mapped) {
@@ -306,9 +322,8 @@ DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYT
       LOG_Write(g_logNTFS, ERROR, u"__GetMFTRecord(handle=0x%x): __ReadClusters() failed", addressOf(entry));
       return 1;
     }
-    entry.cachedCluster = lcn;
   }
-  std::size_t at = static_cast<std::size_t>(index) * entry.recordSize;
+  std::size_t at = static_cast<std::size_t>((lcn - bufferStart) * entry.clusterSize + index * entry.recordSize);
   if (!fitsIn(entry.clusterBufferSize, at, entry.recordSize)) {
     LOG_Write(g_logNTFS, ERROR, u"__GetMFTRecord(handle=0x%x): pMFTRecord=0x%x is a bad pointer", addressOf(entry),
               static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(entry.clusterBuffer + at)));

@@ -22,9 +22,12 @@ struct NtfsVolumeEntry {
   BYTE* firstRecords = nullptr;     // records 0 to 15 of the $MFT as read at open
   DWORD mftRunCount = 0;
   std::vector<Run> mftRuns;
-  BYTE* clusterBuffer = nullptr;    // the larger of record size and cluster size
+  // The $MFT read window: up to 64 KiB of consecutive $MFT clusters (at least one record), so
+  // that a walk over the records in order reads the volume in large pieces.
+  BYTE* clusterBuffer = nullptr;
   DWORD clusterBufferSize = 0;
   std::uint64_t cachedCluster = 0;  // first cluster in clusterBuffer; 0 means none
+  DWORD cachedClusters = 0;         // how many clusters from it the buffer holds
   DWORD sectorSize = 0;
   DWORD clusterSize = 0;
   DWORD clustersPerMFTRecord = 0;   // boot sector offset 64, whole

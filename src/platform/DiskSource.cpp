@@ -7,7 +7,9 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "platform/WinError.h"
@@ -15,6 +17,10 @@
 namespace tarvosk {
 
 namespace {
+
+// The window of a run of sequential reads, and the largest read that takes part in one.
+constexpr std::uint64_t kReadAheadBytes = 256 * 1024;
+constexpr std::size_t kLargestReadAheadRequest = 64 * 1024;
 
 std::string readSysfsLine(const std::string& path) {
   std::ifstream in(path);
@@ -92,6 +98,27 @@ bool DiskSource::touchesBadSector(std::uint64_t offset, std::size_t length) cons
 DWORD DiskSource::read(std::uint64_t offset, void* buffer, std::size_t length) const {
   if (offset > size_ || length > size_ - offset) return ERROR_SECTOR_NOT_FOUND;
   if (touchesBadSector(offset, length)) return ERROR_CRC;
+  const bool continues = offset == nextSequential_ || (!readAhead_.empty() && offset == readAheadOffset_ + readAhead_.size());
+  nextSequential_ = offset + length;
+  if (!readAheadHolds(offset, length) && continues && length <= kLargestReadAheadRequest) {
+    readAhead_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kReadAheadBytes, size_ - offset)));
+    readAheadOffset_ = offset;
+    // An I/O error somewhere in the window need not lie in the range asked for: read that alone.
+    if (readFile(offset, readAhead_.data(), readAhead_.size()) != ERROR_SUCCESS) readAhead_.clear();
+  }
+  if (readAheadHolds(offset, length)) {
+    std::memcpy(buffer, readAhead_.data() + (offset - readAheadOffset_), length);
+    return ERROR_SUCCESS;
+  }
+  return readFile(offset, buffer, length);
+}
+
+bool DiskSource::readAheadHolds(std::uint64_t offset, std::size_t length) const {
+  return !readAhead_.empty() && offset >= readAheadOffset_ && offset - readAheadOffset_ <= readAhead_.size() &&
+         length <= readAhead_.size() - (offset - readAheadOffset_);
+}
+
+DWORD DiskSource::readFile(std::uint64_t offset, void* buffer, std::size_t length) const {
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::size_t done = 0;
   while (done < length) {

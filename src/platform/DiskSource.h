@@ -30,7 +30,9 @@ class DiskSource {
 
   // Reads exactly length bytes at offset. Returns ERROR_SUCCESS, ERROR_CRC when the range
   // touches a bad sector (or the device reports an I/O error), ERROR_SECTOR_NOT_FOUND when it
-  // does not lie wholly on the disk.
+  // does not lie wholly on the disk. A run of small reads, each starting where the one before
+  // ended (a carving scan reads a volume one cluster at a time), is served from a window read
+  // ahead in one call; every other read goes to the file as it is asked.
   DWORD read(std::uint64_t offset, void* buffer, std::size_t length) const;
 
   // True if path names this source (the same file or device, through any name or link).
@@ -39,6 +41,8 @@ class DiskSource {
  private:
   DiskSource() = default;
   bool touchesBadSector(std::uint64_t offset, std::size_t length) const;
+  DWORD readFile(std::uint64_t offset, void* buffer, std::size_t length) const;
+  bool readAheadHolds(std::uint64_t offset, std::size_t length) const;
 
   std::string path_;
   std::string model_;
@@ -50,6 +54,9 @@ class DiskSource {
   std::uint64_t device_ = 0;
   std::uint64_t inode_ = 0;
   std::vector<BadSectorRange> badSectors_;
+  mutable std::vector<std::uint8_t> readAhead_;
+  mutable std::uint64_t readAheadOffset_ = 0;
+  mutable std::uint64_t nextSequential_ = ~0ull;
 };
 
 }  // namespace tarvosk

@@ -210,10 +210,13 @@ HANDLE openHostFile(const std::string& path, DWORD access, DWORD disposition, DW
   if (disposition == TRUNCATE_EXISTING && !wantWrite) return fail(ERROR_INVALID_PARAMETER);
   if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
   if (creates && hasInvalidNameCharacters(utf8ToUtf16(lastComponent(path)))) return fail(ERROR_INVALID_NAME);
-  if ((wantWrite || truncates) && touchesSource(path)) return fail(ERROR_ACCESS_DENIED);
+  // CREATE_NEW opens with O_EXCL, which fails on anything that exists (a symbolic link too): a
+  // file it creates is neither a source nor a device, so its checks wait for that failure.
+  bool createsOnly = disposition == CREATE_NEW;
+  if ((wantWrite || truncates) && !createsOnly && touchesSource(path)) return fail(ERROR_ACCESS_DENIED);
 
   struct stat before {};
-  bool existed = stat(path.c_str(), &before) == 0;
+  bool existed = !createsOnly && stat(path.c_str(), &before) == 0;
   if (existed && S_ISDIR(before.st_mode)) {
     if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
     if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || wantWrite) return fail(ERROR_ACCESS_DENIED);
@@ -234,6 +237,7 @@ HANDLE openHostFile(const std::string& path, DWORD access, DWORD disposition, DW
   mode_t perms = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
   int fd = ::open(path.c_str(), oflags, perms);
   if (fd < 0) {
+    if (errno == EEXIST && wantWrite && touchesSource(path)) return fail(ERROR_ACCESS_DENIED);
     if (errno == EEXIST) return fail(ERROR_FILE_EXISTS);
     if (errno == ENOENT || errno == ENOTDIR) return fail(missingPathError(path));
     return fail(win32ErrorFromErrno(errno));

@@ -570,6 +570,17 @@ DWORD childPath(const OpenKey& parent, LPCWSTR subKey, std::vector<std::u16strin
   return ERROR_SUCCESS;
 }
 
+// What opening and creating a key share: the output handle cleared, the path of subKey below
+// the open key, and the store loaded.
+DWORD beginKeyOpen(Registry& reg, HKEY key, LPCWSTR subKey, PHKEY out, std::vector<std::u16string>& parts) {
+  if (!out) return ERROR_INVALID_PARAMETER;
+  *out = nullptr;
+  const OpenKey* parent = findKey(reg, key);
+  if (!parent) return ERROR_INVALID_HANDLE;
+  if (DWORD err = childPath(*parent, subKey, parts)) return err;
+  return loadStore(reg);
+}
+
 // The key behind an open handle in the store, or null when it is not there (any more).
 Key* keyOf(Registry& reg, const OpenKey& open) {
   auto it = reg.store.find(open.foldedPath);
@@ -584,13 +595,8 @@ using namespace tarvosk;
 LONG RegCreateKeyW(HKEY key, LPCWSTR subKey, PHKEY out) {
   Registry& reg = registry();
   std::lock_guard lock(reg.mutex);
-  if (!out) return result(ERROR_INVALID_PARAMETER);
-  *out = nullptr;
-  const OpenKey* parent = findKey(reg, key);
-  if (!parent) return result(ERROR_INVALID_HANDLE);
   std::vector<std::u16string> parts;
-  if (DWORD err = childPath(*parent, subKey, parts)) return result(err);
-  if (DWORD err = loadStore(reg)) return result(err);
+  if (DWORD err = beginKeyOpen(reg, key, subKey, out, parts)) return result(err);
   if (!reg.store.contains(foldedPathOf(parts))) {
     Store candidate = reg.store;
     ensureKey(candidate, parts);
@@ -603,13 +609,8 @@ LONG RegCreateKeyW(HKEY key, LPCWSTR subKey, PHKEY out) {
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM sam, PHKEY out) {
   Registry& reg = registry();
   std::lock_guard lock(reg.mutex);
-  if (!out) return result(ERROR_INVALID_PARAMETER);
-  *out = nullptr;
-  const OpenKey* parent = findKey(reg, key);
-  if (!parent) return result(ERROR_INVALID_HANDLE);
   std::vector<std::u16string> parts;
-  if (DWORD err = childPath(*parent, subKey, parts)) return result(err);
-  if (DWORD err = loadStore(reg)) return result(err);
+  if (DWORD err = beginKeyOpen(reg, key, subKey, out, parts)) return result(err);
   if (!reg.store.contains(foldedPathOf(parts))) return result(ERROR_FILE_NOT_FOUND);
   *out = issueHandle(reg, std::move(parts), effectiveAccess(sam));
   return result(ERROR_SUCCESS);

@@ -2,8 +2,11 @@
 // time through the host's time-zone rules (TZ, tzdata).
 #include "platform/Time.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "platform/WinError.h"
 
@@ -131,6 +134,17 @@ void systemTimeFromTicks(std::uint64_t ticks, SYSTEMTIME* st) {
   st->wMilliseconds = static_cast<WORD>(f.millisecond);
 }
 
+// Reads the time zone rules again when TZ has changed since the last conversion (tzset itself
+// looks at the zone file every time, which costs a file status call per converted time).
+void takeTimeZone() {
+  thread_local std::optional<std::string> seen;
+  const char* tz = std::getenv("TZ");
+  std::string now = tz ? std::string("=") + tz : std::string();
+  if (seen && *seen == now) return;
+  tzset();
+  seen = now;
+}
+
 }  // namespace
 
 void GetSystemTimeAsFileTime(FILETIME* ft) {
@@ -176,7 +190,7 @@ BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
   if (utc == nullptr || local == nullptr) return fail();
   const std::uint64_t ticks = tarvosk::fileTimeValue(*utc);
   if (ticks > kMaxFileTime) return fail();
-  tzset();
+  takeTimeZone();
   std::int64_t offset = 0;
   std::uint64_t result = 0;
   if (!utcOffsetAt(unixSecondsOf(ticks), offset) || !shift(ticks, offset, result)) return fail();
@@ -188,7 +202,7 @@ BOOL LocalFileTimeToFileTime(const FILETIME* local, FILETIME* utc) {
   if (local == nullptr || utc == nullptr) return fail();
   const std::uint64_t ticks = tarvosk::fileTimeValue(*local);
   if (ticks > kMaxFileTime) return fail();
-  tzset();
+  takeTimeZone();
   // The offset at the local time read as UTC is a first guess; the offset at the instant that
   // guess gives is the one in force there (they differ only near a change of offset).
   const std::int64_t wall = unixSecondsOf(ticks);

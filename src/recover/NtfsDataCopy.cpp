@@ -56,7 +56,8 @@ struct RunCursor {
 
 // Compression units: each unit's clusters are gathered from the runs; a full unit is stored
 // plain, a partly filled one is compressed, an empty one (all sparse) is zeros. A read failure
-// is reported and the partial output deleted.
+// ends the copy early, as in the contiguous copy: it is reported as 145 and the partial output
+// deleted.
 NtfsCopyResult copyCompressed(DWORD volume, ByteSpan data, const std::vector<Run>& runs, DWORD clusterSize,
                               HANDLE output, const std::u16string& path, RecoveryJob& job) {
   std::uint32_t exponent = le16(data, ntfs::kAttrCompressionUnit);
@@ -81,7 +82,7 @@ NtfsCopyResult copyCompressed(DWORD volume, ByteSpan data, const std::vector<Run
         std::uint64_t lcn = static_cast<std::uint64_t>(r.startCluster) + cursor.inRun;
         if (ReadClusters(volume, lcn, static_cast<DWORD>(take),
                          std::span<BYTE>(gathered.data() + have, take * clusterSize)) != 0)
-          return fail(output, path, job, format(loadString(res::IDS_CLUSTER_READ_ERROR), static_cast<std::int32_t>(lcn)));
+          return fail(output, path, job, message(res::IDS_WRITE_ERROR));
         have += take * clusterSize;
       }
       taken += take;
@@ -118,7 +119,7 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
   DWORD clusterSize = 0;
   if (ntfs::decodeRunList(data, runs) != 0 || GetNTFSClusterSize(volume, &clusterSize) != 0 || clusterSize == 0)
     return fail(output, path, job, message(res::IDS_FILE_NOT_RECOVERABLE));
-  if (le16(data, ntfs::kAttrCompressionUnit) != 0)
+  if (ntfs::isCompressed(data))
     return copyCompressed(volume, data, runs, clusterSize, output, path, job);
 
   std::vector<std::uint8_t> cluster(clusterSize);

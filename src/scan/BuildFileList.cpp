@@ -126,8 +126,10 @@ bool scanNtfsVolume(CFileList& lists, const std::u16string& path, ProgressWindow
   DriveFileList& stored = *list;
   lists.StoreDriveList(path, std::move(list));
   AttachOrphans(stored, volume, path[0]);
-  ComputeDeletedFlags(stored, stored.Lookup(ROOT_ENTRY_ID));
+  // The flags come after the recycle bin, as on FAT: a folder whose only deleted files wait in
+  // the recycle bin still holds deleted files, and must not be hidden as empty.
   if (settings().ScanRecycleBin) ListRecycleBin(path, stored);
+  ComputeDeletedFlags(stored, stored.Lookup(ROOT_ENTRY_ID));
   return true;
 }
 

@@ -41,12 +41,12 @@ bool ComputeDeletedFlags(DriveFileList& list, FileEntry& top) {
     FileEntry& entry = frame.id == top.id ? top : list.Lookup(frame.id);
     if (frame.nextChild < entry.children.size()) {
       std::uint64_t childId = entry.children[frame.nextChild++];
-      if (childId == ROOT_ENTRY_ID || !visited.insert(childId).second) continue;
+      if (childId == ROOT_ENTRY_ID) continue;
       FileEntry& child = list.Lookup(childId);
       if (isDeletedFile(child)) {
         child.noDeletedFiles = false;
         frame.holdsDeleted = true;
-      } else {
+      } else if (visited.insert(childId).second) {  // only what is walked can loop
         child.noDeletedFiles = true;
         stack.push_back({childId, 0, false});
       }

@@ -30,25 +30,27 @@ constexpr std::uint64_t FIRST_RECYCLE_BIN_ENTRY_ID = 0xFFFFFFFF00000000ull;
 constexpr std::uint64_t ORPHAN_FOLDER_ENTRY_ID = 0xFFFFFFFFFFFFFFFFull;
 constexpr std::uint32_t NO_HANDLE = 0xFFFF;
 
+// The fields are grouped by size, so that the record carries no padding: a basic scan of a large
+// NTFS volume holds hundreds of thousands of them.
 struct FileEntry {
   std::u16string name;
+  std::u16string recycleBinPath;  // kind 3: the real file or folder on disk
+  std::vector<std::uint64_t> children;
   std::uint64_t id = 0;
   std::uint64_t parentId = 0;
-  std::uint32_t handle = NO_HANDLE;  // FAT or NTFS volume handle, or device handle
   std::uint64_t size = 0;
-  std::uint8_t recoveryChance = CHANCE_NOT_RATED;
+  // FAT: first cluster; physical scans: the unit where the file starts; else 0.
+  std::uint64_t startPosition = 0;
+  std::uint32_t handle = NO_HANDLE;  // FAT or NTFS volume handle, or device handle
+  std::uint16_t dosTime = 0;
+  std::uint16_t dosDate = 0;
   char16_t driveLetter = 0;
+  std::uint8_t recoveryChance = CHANCE_NOT_RATED;
+  std::uint8_t kind = ENTRY_KIND_NTFS;
   bool isFolder = false;
   bool deleted = false;
   bool hasSubfolders = false;
   bool noDeletedFiles = true;
-  std::uint8_t kind = ENTRY_KIND_NTFS;
-  // FAT: first cluster; physical scans: the unit where the file starts; else 0.
-  std::uint64_t startPosition = 0;
-  std::uint16_t dosTime = 0;
-  std::uint16_t dosDate = 0;
-  std::vector<std::uint64_t> children;
-  std::u16string recycleBinPath;  // kind 3: the real file or folder on disk
 };
 
 }  // namespace tarvosk

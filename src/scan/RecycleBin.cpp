@@ -41,12 +41,14 @@ void addFolderContents(std::uint64_t folderId, const std::u16string& path, Drive
   HANDLE find = FindFirstFileW((path + u"\\*").c_str(), &data);
   listed = find != INVALID_HANDLE_VALUE;
   if (!listed) return;
-  // The first item is the folder's own "." entry; names beginning with "." are passed over.
-  while (FindNextFileW(find, &data)) {
+  // Names beginning with "." are passed over, the folder's own "." and ".." among them. The first
+  // item is looked at too: not every volume lists "." first (NTFS and host folders need not), and
+  // passing over whatever comes first would lose a kept file.
+  do {
     std::u16string item = data.cFileName;
     if (item.empty() || item[0] == u'.') continue;
     addItem(list.Lookup(folderId), nullptr, path + u"\\" + item, list, recycleId, depth + 1);
-  }
+  } while (FindNextFileW(find, &data));
   FindClose(find);
 }
 

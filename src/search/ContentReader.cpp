@@ -46,7 +46,7 @@ bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>&
     visit(ntfs::residentValue(data));
     return true;
   }
-  if (le16(data, ntfs::kAttrCompressionUnit) != 0) return false;
+  if (ntfs::isCompressed(data)) return false;
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return false;
   std::uint64_t left = ntfs::attributeDataSize(data);

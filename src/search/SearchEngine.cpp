@@ -1,9 +1,12 @@
 #include "search/SearchEngine.h"
 
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/Format.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
 #include "scan/EntryTimes.h"
 #include "search/ContentReader.h"
 #include "search/NamePattern.h"
@@ -20,17 +23,9 @@ bool passesDate(const FileEntry& entry, const SearchCriteria& criteria) {
   return entryModifiedTime(entry, local) && PassesDateTest(criteria, local);
 }
 
-bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria) {
-  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
-         (criteria.contentText.empty() || PassesContentTest(entry, criteria));
-}
-
-}  // namespace
-
-bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria) {
-  std::vector<std::uint8_t> pattern = BuildContentPattern(criteria);
-  if (pattern.empty()) return true;
-  ClusterContentSearch search(pattern, criteria.hex || criteria.matchCase);
+// The content test: the file's data holds the pattern (read through the layer that found it).
+bool holdsContent(const FileEntry& entry, ClusterContentSearch& search) {
+  search.reset();
   bool found = false;
   bool readable = readFileContent(entry, [&](ByteSpan piece) {
     found = search.feed(piece);
@@ -38,6 +33,15 @@ bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria) {
   });
   return readable && found;
 }
+
+// content is null when there is no content test.
+bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria,
+             ClusterContentSearch* content) {
+  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
+         (!content || holdsContent(entry, *content));
+}
+
+}  // namespace
 
 // Depth first in the children's stored order, without recursion; each folder is visited once.
 std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t folderId, const std::u16string& namePattern,
@@ -51,6 +55,10 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
   window.setTitle(kProgramTitle);
   window.setText(u"正在执行搜索");
   window.setRange(0, static_cast<int>(std::min<std::size_t>(drive.size(), 0x7FFFFFFF)));
+  // The pattern and its tables are built once for the whole run.
+  std::optional<ClusterContentSearch> content;
+  if (std::vector<std::uint8_t> bytes = BuildContentPattern(criteria); !criteria.contentText.empty() && !bytes.empty())
+    content.emplace(std::move(bytes), criteria.hex || criteria.matchCase);
   int position = 0;
   std::unordered_set<std::uint64_t> visited;
   std::vector<std::uint64_t> stack{folderId};
@@ -67,7 +75,7 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
         if (*it != ROOT_ENTRY_ID) stack.push_back(*it);
       continue;
     }
-    if (matches(entry, namePattern, criteria)) folder.children.push_back(id);
+    if (matches(entry, namePattern, criteria, content ? &*content : nullptr)) folder.children.push_back(id);
   }
   return results;
 }
@@ -77,6 +85,30 @@ std::u16string nextSearchName(const CFileList& lists) {
     std::u16string name = format(u"Search(%d)", n);
     if (!lists.lists().count(name)) return name;
   }
+}
+
+SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                          const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
+                          std::u16string& setName) {
+  if (lookIn.empty()) return SearchOutcome::NoLookInText;
+  auto scanned = lists.lists().find(drivePath);
+  if (scanned == lists.lists().end() || !scanned->second) {
+    userInterface().messageBox(std::u16string(loadString(res::IDS_INVALID_DRIVE)), kProgramTitle,
+                               MB_OK | MB_ICONEXCLAMATION);
+    return SearchOutcome::InvalidDrive;
+  }
+  DriveFileList& drive = *scanned->second;
+  if (lookIn.back() != u'\\') lookIn += u'\\';
+  std::uint64_t folder = ROOT_ENTRY_ID;
+  if (!CFileList::FindEntryByPath(lookIn, drive, folder)) {
+    userInterface().messageBox(std::u16string(loadString(res::IDS_INVALID_PATH)), kProgramTitle,
+                               MB_OK | MB_ICONEXCLAMATION);
+    return SearchOutcome::InvalidPath;
+  }
+  setName = nextSearchName(lists);
+  lists.StoreDriveList(setName, RunSearch(drive, folder, namePattern, criteria, window));
+  window.close();
+  return SearchOutcome::Stored;
 }
 
 }  // namespace tarvosk

@@ -20,7 +20,19 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
 // "Search(N)" with the first N from 1 not yet used by a list of lists.
 std::u16string nextSearchName(const CFileList& lists);
 
-// Whether the file's data holds the criteria's content (read through the layer that found it).
-bool PassesContentTest(const FileEntry& entry, const SearchCriteria& criteria);
+// What became of a search command once its criteria were confirmed.
+enum class SearchOutcome {
+  Stored,         // the result set is stored under the name given back
+  NoLookInText,   // an empty look-in text: nothing happens, nothing is shown
+  InvalidDrive,   // the drive was never scanned: string 4 was shown
+  InvalidPath,    // the look-in folder cannot be resolved: string 3 was shown
+};
+
+// The search command after its property sheet: resolves the look-in text ("C:\a\b", whose
+// drive part is ignored) in the list of the drive at drivePath, runs the search there and
+// stores the result set in lists under the next "Search(N)", which goes into setName.
+SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                          const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
+                          std::u16string& setName);
 
 }  // namespace tarvosk

@@ -74,12 +74,22 @@ std::vector<std::uint8_t> BuildContentPattern(const SearchCriteria& criteria) {
 ClusterContentSearch::ClusterContentSearch(std::vector<std::uint8_t> pattern, bool caseSensitive)
     : pattern_(std::move(pattern)), matcher_(pattern_, caseSensitive) {}
 
+// The cluster is searched where it lies; only a match that starts in the carried bytes is looked
+// for in a copy, of the carried bytes and as much of the cluster as such a match can reach.
 bool ClusterContentSearch::feed(ByteSpan cluster) {
-  window_.assign(carried_.begin(), carried_.end());
-  window_.insert(window_.end(), cluster.begin(), cluster.end());
-  if (matcher_.find(window_) != BoyerMoore::npos) return true;
-  std::size_t keep = std::min(window_.size(), pattern_.size());
-  carried_.assign(window_.end() - static_cast<std::ptrdiff_t>(keep), window_.end());
+  const std::size_t reach = pattern_.size() - 1;
+  if (!carried_.empty()) {
+    boundary_.assign(carried_.begin(), carried_.end());
+    boundary_.insert(boundary_.end(), cluster.begin(), cluster.begin() + static_cast<std::ptrdiff_t>(std::min(cluster.size(), reach)));
+    if (matcher_.find(boundary_) != BoyerMoore::npos) return true;
+  }
+  if (matcher_.find(cluster) != BoyerMoore::npos) return true;
+  if (cluster.size() >= reach) {
+    carried_.assign(cluster.end() - static_cast<std::ptrdiff_t>(reach), cluster.end());
+  } else {
+    carried_.insert(carried_.end(), cluster.begin(), cluster.end());
+    if (carried_.size() > reach) carried_.erase(carried_.begin(), carried_.end() - static_cast<std::ptrdiff_t>(reach));
+  }
   return false;
 }
 

@@ -25,20 +25,22 @@ bool PassesDateTest(const SearchCriteria& criteria, std::uint16_t dosDate, std::
 std::vector<std::uint8_t> BuildContentPattern(const SearchCriteria& criteria);
 
 // Searches a file's data cluster by cluster, carrying the last bytes of each cluster into the
-// next search so that a match across a cluster boundary is found.
+// next search so that a match across a cluster boundary is found. One search serves every file
+// of a run: reset() starts the next file.
 class ClusterContentSearch {
  public:
+  // pattern must not be empty.
   ClusterContentSearch(std::vector<std::uint8_t> pattern, bool caseSensitive);
   // Searches one more cluster (the last one may be short). True once the pattern is found.
   bool feed(ByteSpan cluster);
-  // Forgets the carried bytes (a gap in the data).
+  // Forgets the carried bytes (the next file, or a gap in the data).
   void reset() { carried_.clear(); }
 
  private:
   std::vector<std::uint8_t> pattern_;
   BoyerMoore matcher_;
-  std::vector<std::uint8_t> carried_;
-  std::vector<std::uint8_t> window_;
+  std::vector<std::uint8_t> carried_;   // at most the pattern's length less one
+  std::vector<std::uint8_t> boundary_;  // the carried bytes and the head of the next cluster
 };
 
 }  // namespace tarvosk

@@ -60,7 +60,7 @@ void listThroughMft(const FileEntry& entry, FileUnits& out) {
     out.resident.assign(value.begin(), value.end());
     return;
   }
-  if (le16(data, ntfs::kAttrCompressionUnit) != 0) tell(res::IDS_VIEWER_FILE_COMPRESSED, MB_ICONINFORMATION);
+  if (ntfs::isCompressed(data)) tell(res::IDS_VIEWER_FILE_COMPRESSED, MB_ICONINFORMATION);
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return;
   for (const Run& run : runs) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ntfs/NtfsVolume.h"
@@ -29,8 +30,10 @@ class NtfsNameIndex {
 
  private:
   std::unordered_map<std::uint64_t, std::vector<NtfsNameEntry>> children_;
-  std::unordered_map<std::uint64_t, std::unordered_map<std::u16string, std::size_t>> byName_;
-  std::unordered_map<std::uint64_t, bool> folders_;
+  // By folder: (hash of the folded name, place in children_), sorted, so that a lookup folds
+  // only the names that share its hash.
+  std::unordered_map<std::uint64_t, std::vector<std::pair<std::size_t, std::size_t>>> byName_;
+  std::vector<bool> folders_;  // by record number: a base record in use that is a folder
 };
 
 // Folds a name for case-insensitive comparison (ASCII and Latin letters).

@@ -15,6 +15,7 @@ expect 2 "用法" --no-devices scan
 expect 2 "无法识别的驱动器" --no-devices scan Q1
 expect 2 "--thorough" --no-devices --image "$fixtures/fat32.img" scan C: --thorough
 expect 2 "--range" --no-devices --image "$fixtures/fat32.img" scan C: --physical --range 9-1
+expect 2 "没有这种文件类型: gif" --no-devices --image "$fixtures/fat32.img" scan C: --physical --types jpg,gif
 expect 1 "系统找不到指定的文件" --no-devices --image /nonexistent.img drives
 expect 1 "无法打开驱动器 D:" --no-devices --image "$fixtures/fat32.img" scan D:
 echo "all exit statuses as expected"

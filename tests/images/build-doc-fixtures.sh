@@ -8,20 +8,12 @@ set -euo pipefail
 
 out=${1:?usage: build-doc-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-doc-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-if [ -f "$out/.stamp-docs" ] && [ "$(cat "$out/.stamp-docs")" = "$stamp_want" ]; then
-  exit 0
-fi
-log="$out/build-docs.log"
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set docs "$here/build-doc-fixtures.sh" "$out"
 
-for tool in soffice gs qpdf zip unzip sha256sum; do
-  command -v "$tool" >/dev/null || { echo "build-doc-fixtures: required tool '$tool' is missing (run scripts/setup)" >&2; exit 1; }
-done
+need_tools soffice gs qpdf zip unzip sha256sum
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+make_scratch
 # LibreOffice keeps its profile under HOME; give it a fresh writable one.
 export HOME="$tmp/home"
 mkdir -p "$HOME"
@@ -152,4 +144,4 @@ for f in notes.txt letter.rtf page.html data.xml; do
   LC_ALL=C grep -q -P '[^\t\n\r\x20-\x7e]' "$out/$f" && fail "$f holds a byte that is not text"
 done
 
-echo "$stamp_want" > "$out/.stamp-docs"
+end_fixture_set

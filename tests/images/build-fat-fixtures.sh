@@ -8,19 +8,12 @@ set -euo pipefail
 
 out=${1:?usage: build-fat-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-fat-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-if [ -f "$out/.stamp-fat" ] && [ "$(cat "$out/.stamp-fat")" = "$stamp_want" ]; then
-  exit 0
-fi
-: > "$out/build-fat.log"
+source "$here/fixture-set.sh"
+begin_fixture_set fat "$here/build-fat-fixtures.sh" "$out"
 
-for tool in mkfs.fat fsck.fat mcopy mmd mdel mdeltree fls istat fsstat truncate head sha256sum; do
-  command -v "$tool" >/dev/null || { echo "build-fat-fixtures: required tool '$tool' is missing (run scripts/setup)" >&2; exit 1; }
-done
+need_tools mkfs.fat fsck.fat mcopy mmd mdel mdeltree fls istat fsstat truncate head sha256sum
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+make_scratch
 export MTOOLS_SKIP_CHECK=1
 # mtools reads non-ASCII file names in the locale's character set.
 export LC_ALL=C.UTF-8
@@ -72,7 +65,7 @@ oracle() {
   local img=$1
   fls -r -p -l "$img" > "$img.fls"
   fsstat "$img" > "$img.fsstat"
-  fsck.fat -n -v "$img" > "$img.fsck" 2>>"$out/build-fat.log" || true
+  fsck.fat -n -v "$img" > "$img.fsck" 2>>"$log" || true
   grep -q 'clusters' "$img.fsck" || { echo "build-fat-fixtures: fsck.fat gave no cluster count for $img" >&2; exit 1; }
   : > "$img.istat"
   local inode
@@ -86,8 +79,8 @@ make_volume() {
   local img="$out/$1"
   rm -f "$img" "$img".*
   truncate -s "$2M" "$img"
-  mkfs.fat -F "$3" -s "$4" -n "$5" "$img" >>"$out/build-fat.log" 2>&1
-  fill_volume "$img" >>"$out/build-fat.log" 2>&1
+  mkfs.fat -F "$3" -s "$4" -n "$5" "$img" >>"$log" 2>&1
+  fill_volume "$img" >>"$log" 2>&1
   oracle "$img"
 }
 
@@ -99,4 +92,4 @@ make_volume fat32-s4.img 150 32 4 FAT32FOUR
 # The bytes of the file copied in, for reading back through the volume file view.
 cp "$src/copied.bin" "$out/fat-copied.bin"
 
-echo "$stamp_want" > "$out/.stamp-fat"
+end_fixture_set

@@ -7,22 +7,13 @@ set -euo pipefail
 
 out=${1:?usage: build-media-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-media-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-if [ -f "$out/.stamp-media" ] && [ "$(cat "$out/.stamp-media")" = "$stamp_want" ]; then
-  exit 0
-fi
-log="$out/build-media.log"
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set media "$here/build-media-fixtures.sh" "$out"
 
-for tool in convert cjpeg exiftool lame ffmpeg; do
-  command -v "$tool" >/dev/null || { echo "build-media-fixtures: required tool '$tool' is missing (run scripts/setup)" >&2; exit 1; }
-done
-convert -version 2>/dev/null | grep -q '^Version: ImageMagick' || {
-  echo "build-media-fixtures: 'convert' is not ImageMagick (install imagemagick, run scripts/setup)" >&2; exit 1; }
+need_tools convert cjpeg exiftool lame ffmpeg
+convert -version 2>/dev/null | grep -q '^Version: ImageMagick' || fail "'convert' is not ImageMagick (install imagemagick, run scripts/setup)"
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+make_scratch
 m="$out/media"
 rm -rf "$m"
 mkdir -p "$m"
@@ -62,7 +53,7 @@ ffmpeg -nostdin -loglevel error -f lavfi -i "testsrc=size=64x48:rate=10:duration
 
 for f in picture.bmp cjpeg.jpg magick.jpg exif.jpg little.tif big.tif make-canon.tif make-nikon.tif make-olympus.tif \
          make-kodak.tif make-eastman.tif plain.mp3 tagged.mp3 clip.avi; do
-  [ -s "$m/$f" ] || { echo "build-media-fixtures: $f was not made (see $log)" >&2; exit 1; }
+  [ -s "$m/$f" ] || fail "$f was not made (see $log)"
 done
 # The tagged file must really carry both tags; the thumbnail must really be in exif.jpg.
 [ "$(head -c 3 "$m/tagged.mp3")" = "ID3" ] || { echo "build-media-fixtures: tagged.mp3 has no ID3v2 tag" >&2; exit 1; }
@@ -70,4 +61,4 @@ done
 exiftool -q -b -ThumbnailImage "$m/exif.jpg" | cmp -s - "$tmp/thumb.jpg" || {
   echo "build-media-fixtures: exif.jpg holds no thumbnail" >&2; exit 1; }
 
-echo "$stamp_want" > "$out/.stamp-media"
+end_fixture_set

@@ -9,29 +9,13 @@ set -euo pipefail
 
 out=${1:?usage: build-ntfs-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-ntfs-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-log="$out/build-ntfs.log"
-if [ -f "$out/.stamp-ntfs" ] && [ "$(cat "$out/.stamp-ntfs")" = "$stamp_want" ]; then
-  exit 0
-fi
-: > "$log"
+source "$here/fixture-set.sh"
+begin_fixture_set ntfs "$here/build-ntfs-fixtures.sh" "$out"
 
-fail() { echo "build-ntfs-fixtures: $*" >&2; exit 1; }
-for tool in mkntfs ntfs-3g ntfsinfo setfattr fusermount mountpoint truncate dd istat ifind fls fsstat blkls sha256sum; do
-  command -v "$tool" >/dev/null || fail "required tool '$tool' is missing (run scripts/setup)"
-done
-[ -c /dev/fuse ] || fail "/dev/fuse is missing: ntfs-3g cannot mount the volumes"
-[ "$(id -u)" -eq 0 ] || fail "ntfs-3g FUSE mounts need root here"
+need_tools mkntfs ntfsinfo setfattr truncate dd istat ifind fls fsstat blkls sha256sum
+need_fuse
 
-tmp=$(mktemp -d)
-mnt="$tmp/mnt"
-mkdir -p "$mnt"
-cleanup() {
-  if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt" 2>/dev/null || fusermount -u "$mnt" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+make_scratch
 
 img="$out/ntfs-files.img"
 files="$out/ntfs-files"
@@ -79,16 +63,8 @@ mkdir -p "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12"
 cp "$files/deep.txt" "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12/deep.txt"
 mkdir "$mnt/中文文件夹"
 cp "$files/report.txt" "$mnt/中文文件夹/报告.txt"
-# A fragmented file: fill the volume with one-cluster files, free every other one, then write
-# the file, which can only go into the holes.
-mkdir "$mnt/fill"
-n=0
-# printf is a shell builtin: no process per file.
-while printf '%4096s' '' > "$mnt/fill/f$n" 2>/dev/null; do n=$((n + 1)); done
-rm -f "$mnt/fill/f$n"
-sync
-(cd "$mnt/fill" && seq 0 2 $((n - 1)) | sed 's/^/f/' | xargs -r rm)
-sync
+# A fragmented file, written into the holes of a filled volume.
+fragment_free_space "$mnt/fill"
 cp "$files/frag.bin" "$mnt/frag.bin"
 # Deleted files and folders.
 cp "$files/gone.bin" "$mnt/gone.bin"
@@ -110,4 +86,4 @@ check /linked.txt "ATTRIBUTE_LIST"
 istat "$img" "$(ifind -n /frag.bin "$img")" | sed -n '/\$DATA/,$p' | tail -n +2 | tr ' ' '\n' | grep '^[0-9]' |
   awk 'NR > 1 && $1 != prev + 1 { jumps++ } { prev = $1 } END { exit !(jumps >= 2) }' || fail "frag.bin is not fragmented"
 
-echo "$stamp_want" > "$out/.stamp-ntfs"
+end_fixture_set

@@ -6,19 +6,12 @@ set -euo pipefail
 
 out=${1:?usage: build-platform-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-stamp_want=$(sha256sum "$here/build-platform-fixtures.sh" | cut -d' ' -f1)
-mkdir -p "$out"
-: > "$out/build-platform.log"
-if [ -f "$out/.stamp-platform" ] && [ "$(cat "$out/.stamp-platform")" = "$stamp_want" ]; then
-  exit 0
-fi
+source "$here/fixture-set.sh"
+begin_fixture_set platform "$here/build-platform-fixtures.sh" "$out"
 
-for tool in mkfs.fat mcopy mmd mdel mkntfs ntfscp sfdisk truncate dd; do
-  command -v "$tool" >/dev/null || { echo "build-platform-fixtures: required tool '$tool' is missing (run scripts/setup)" >&2; exit 1; }
-done
+need_tools mkfs.fat mcopy mmd mdel mkntfs ntfscp sfdisk truncate dd
 
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+make_scratch
 export MTOOLS_SKIP_CHECK=1
 
 # Files put on the volumes, so that the images hold real directory entries.
@@ -28,14 +21,14 @@ head -c 70000 /dev/urandom > "$tmp/data.bin"
 # make_ntfs FILE SIZE_MIB [PARTITION_START_SECTOR]
 make_ntfs() {
   truncate -s "$2M" "$1"
-  mkntfs -q -F -Q -L NTFSVOL -p "${3:-0}" -H 255 -S 63 "$1" >>"$out/build-platform.log" 2>&1
+  mkntfs -q -F -Q -L NTFSVOL -p "${3:-0}" -H 255 -S 63 "$1" >>"$log" 2>&1
   ntfscp -q -f "$1" "$tmp/readme.txt" readme.txt >/dev/null
 }
 
 # Bare FAT32 volume: 40 MiB, one sector per cluster (well above the 65525-cluster threshold).
 rm -f "$out/fat32.img"
 truncate -s 40M "$out/fat32.img"
-mkfs.fat -F 32 -s 1 -n FAT32VOL "$out/fat32.img" >>"$out/build-platform.log" 2>&1
+mkfs.fat -F 32 -s 1 -n FAT32VOL "$out/fat32.img" >>"$log" 2>&1
 mmd -i "$out/fat32.img" ::/DOCS
 mcopy -i "$out/fat32.img" "$tmp/readme.txt" ::/DOCS/README.TXT
 mcopy -i "$out/fat32.img" "$tmp/data.bin" ::/DATA.BIN
@@ -54,7 +47,7 @@ label: dos
 start=2048, size=65536, type=6
 start=67584, size=126976, type=7
 TABLE
-mkfs.fat -F 16 -n FAT16VOL --offset 2048 -h 2048 "$out/mbr.img" 32768 >>"$out/build-platform.log" 2>&1
+mkfs.fat -F 16 -n FAT16VOL --offset 2048 -h 2048 "$out/mbr.img" 32768 >>"$log" 2>&1
 mcopy -i "$out/mbr.img@@1048576" "$tmp/readme.txt" ::/README.TXT
 make_ntfs "$tmp/part2.img" 62 67584
 dd if="$tmp/part2.img" of="$out/mbr.img" bs=512 seek=67584 conv=notrunc status=none
@@ -69,9 +62,9 @@ start=10240, size=120832, type=5
 start=12288, size=49152, type=6
 start=63488, size=65536, type=6
 TABLE
-mkfs.fat -F 12 -n FAT12VOL --offset 2048 -h 2048 "$out/extended.img" 4096 >>"$out/build-platform.log" 2>&1
-mkfs.fat -F 16 -n LOGICAL1 --offset 12288 -h 12288 "$out/extended.img" 24576 >>"$out/build-platform.log" 2>&1
-mkfs.fat -F 16 -n LOGICAL2 --offset 63488 -h 63488 "$out/extended.img" 32768 >>"$out/build-platform.log" 2>&1
+mkfs.fat -F 12 -n FAT12VOL --offset 2048 -h 2048 "$out/extended.img" 4096 >>"$log" 2>&1
+mkfs.fat -F 16 -n LOGICAL1 --offset 12288 -h 12288 "$out/extended.img" 24576 >>"$log" 2>&1
+mkfs.fat -F 16 -n LOGICAL2 --offset 63488 -h 63488 "$out/extended.img" 32768 >>"$log" 2>&1
 
 # GPT disk: one basic data partition holding FAT32.
 rm -f "$out/gpt.img"
@@ -80,7 +73,7 @@ sfdisk -q "$out/gpt.img" <<'TABLE'
 label: gpt
 start=2048, size=86016, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7
 TABLE
-mkfs.fat -F 32 -s 1 -n GPTFAT32 --offset 2048 -h 2048 "$out/gpt.img" 43008 >>"$out/build-platform.log" 2>&1
+mkfs.fat -F 32 -s 1 -n GPTFAT32 --offset 2048 -h 2048 "$out/gpt.img" 43008 >>"$log" 2>&1
 mcopy -i "$out/gpt.img@@1048576" "$tmp/readme.txt" ::/README.TXT
 
 # Disks whose partition type and contents disagree, for the scan's failure paths: an NTFS-typed
@@ -92,7 +85,7 @@ for case in unformatted:7:none oddtype:83:fat ntfstyped:7:fat; do
   truncate -s 32M "$out/$name.img"
   printf 'label: dos\nstart=2048, type=%s\n' "$type" | sfdisk -q "$out/$name.img"
   if [ "$fs" = fat ]; then
-    mkfs.fat -F 16 -n "$(echo "$name" | tr a-z A-Z | cut -c1-11)" --offset 2048 -h 2048 "$out/$name.img" 15360 >>"$out/build-platform.log" 2>&1
+    mkfs.fat -F 16 -n "$(echo "$name" | tr a-z A-Z | cut -c1-11)" --offset 2048 -h 2048 "$out/$name.img" 15360 >>"$log" 2>&1
   fi
 done
 
@@ -100,4 +93,4 @@ done
 rm -f "$out/sparse-3tib.img"
 truncate -s 3T "$out/sparse-3tib.img"
 
-echo "$stamp_want" > "$out/.stamp-platform"
+end_fixture_set

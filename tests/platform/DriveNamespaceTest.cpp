@@ -230,7 +230,7 @@ TEST_F(DriveNamespaceTest, NothingWritesToASource) {
     CloseHandle(h);
   }
   // The image file itself, under its host path, cannot be opened to write, truncated or deleted.
-  for (DWORD disposition : {OPEN_EXISTING, CREATE_ALWAYS, TRUNCATE_EXISTING, OPEN_ALWAYS}) {
+  for (DWORD disposition : {OPEN_EXISTING, CREATE_NEW, CREATE_ALWAYS, TRUNCATE_EXISTING, OPEN_ALWAYS}) {
     HANDLE h = CreateFileW(imagePath.c_str(), GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE) << disposition;
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);

@@ -3,38 +3,15 @@
 
 #include <algorithm>
 
-#include "platform/CodePage.h"
-#include "platform/Files.h"
 #include "device/RawDevice.h"
-#include "fat/FatVolume.h"
-#include "recover/RecoverEntry.h"
-#include "viewers/UnitList.h"
-#include "scan/FileList.h"
-#include "support/AttachedImages.h"
-#include "support/FakeUi.h"
-#include "support/TestSupport.h"
-#include "volfs/FileSystems.h"
+#include "platform/Files.h"
+#include "recover/RecoveryTest.h"
 
 namespace tarvosk::test {
 namespace {
 
-class RecoverEntryTest : public AttachedImagesTest {
+class RecoverEntryTest : public RecoveryTest {
  protected:
-  void SetUp() override {
-    AttachedImagesTest::SetUp();
-    registerFileSystemProviders();
-    job.window = &progress;
-  }
-  DriveFileList& scan(const std::string& fixture) {
-    attachFixture(fixture);
-    EXPECT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
-    return *lists.GetDriveList(u"C:");
-  }
-  FileEntry* child(DriveFileList& list, std::uint64_t folder, const std::u16string& name) {
-    for (std::uint64_t id : list.Lookup(folder).children)
-      if (list.Lookup(id).name == name) return &list.Lookup(id);
-    return nullptr;
-  }
   // A live file read through the volume's own file view.
   std::vector<std::uint8_t> liveFile(const std::u16string& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -46,17 +23,11 @@ class RecoverEntryTest : public AttachedImagesTest {
     bytes.resize(got);
     return bytes;
   }
-  std::u16string target() { return utf8ToUtf16(out.path().string()); }
-  CFileList lists;
-  FakeUi ui;
-  FakeProgress progress;
-  RecoveryJob job;
-  ScratchDir out;
 };
 
 TEST_F(RecoverEntryTest, ADeletedFatFileComesBackWithItsBytes) {
   DriveFileList& list = scan("fat32.img");
-  FileEntry* gone = child(list, ROOT_ENTRY_ID, u"?ONE.BIN");
+  FileEntry* gone = entryAt(list, "?ONE.BIN");
   ASSERT_NE(gone, nullptr);
   job.batch = false;
   ASSERT_TRUE(RecoverEntry(list, *gone, nullptr, target(), job)) << utf16ToUtf8(job.log);
@@ -72,19 +43,6 @@ TEST_F(RecoverEntryTest, TheRootComesBackIntoTheTargetFolderAndExistingFilesAreK
   EXPECT_TRUE(std::filesystem::is_directory(out.path() / "DOCS"));
   EXPECT_EQ(readWholeFile(out.file("_ONE.BIN")).size(), 3u);
   EXPECT_NE(job.log.find(u"File ?ONE.BIN: Failed\r\n"), std::u16string::npos);
-}
-
-TEST_F(RecoverEntryTest, AnEmptyFileIsNotRecoverable) {
-  DriveFileList& list = scan("fat32.img");
-  FileEntry& empty = list.Lookup(900);
-  empty.id = 900;
-  empty.name = u"empty.txt";
-  empty.kind = ENTRY_KIND_FAT;
-  empty.handle = list.Lookup(ROOT_ENTRY_ID).handle;
-  empty.deleted = true;
-  EXPECT_FALSE(RecoverEntry(list, empty, nullptr, target(), job));
-  EXPECT_EQ(job.log, u"File empty.txt: 失败于错误 \"无法恢复该文件，因为它已损坏或不包含数据\"\r\n");
-  EXPECT_FALSE(std::filesystem::exists(out.path() / "empty.txt"));
 }
 
 TEST_F(RecoverEntryTest, HostileLongNamesLandInsideTheTargetFolder) {
@@ -107,7 +65,9 @@ TEST_F(RecoverEntryTest, HostileLongNamesLandInsideTheTargetFolder) {
   ASSERT_TRUE(attachImage(copy));
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
   DriveFileList& list = *lists.GetDriveList(u"C:");
-  FileEntry* hostile = child(list, ROOT_ENTRY_ID, u"Deleted /ong \\ame.txt");
+  FileEntry* hostile = nullptr;  // the name holds a "/", so no path can name it
+  for (std::uint64_t id : list.Lookup(ROOT_ENTRY_ID).children)
+    if (list.Lookup(id).name == u"Deleted /ong \\ame.txt") hostile = &list.Lookup(id);
   ASSERT_NE(hostile, nullptr);
   std::filesystem::create_directory(work.path() / "target");
   EXPECT_TRUE(RecoverEntry(list, *hostile, nullptr, utf8ToUtf16(work.file("target")), job));
@@ -118,8 +78,8 @@ TEST_F(RecoverEntryTest, HostileLongNamesLandInsideTheTargetFolder) {
 
 TEST_F(RecoverEntryTest, ACancelDeletesThePartialFileAndKeepsTheOnesBefore) {
   DriveFileList& list = scan("fat16.img");
-  FileEntry* first = child(list, ROOT_ENTRY_ID, u"Deleted Long Name.txt");
-  FileEntry* second = child(list, ROOT_ENTRY_ID, u"已删除的文件.txt");
+  FileEntry* first = entryAt(list, "Deleted Long Name.txt");
+  FileEntry* second = entryAt(list, "已删除的文件.txt");
   ASSERT_TRUE(first && second);
   progress.cancelAfterPumps(2);  // each one-cluster file polls once
   EXPECT_TRUE(RecoverEntry(list, *first, nullptr, target(), job));
@@ -147,15 +107,12 @@ TEST_F(RecoverEntryTest, AThoroughScanEntryComesBackFromItsSectors) {
   EXPECT_EQ(readWholeFile(out.file("file100.bin")), std::vector<std::uint8_t>(all.begin() + 51200, all.begin() + 51200 + 1500));
 }
 
-// The first sector (of the image) that holds entry's data, from a scan of the image on its own.
-std::uint64_t firstDataSector(const std::string& image, const std::u16string& name);
-
 TEST_F(RecoverEntryTest, AReadFailureOnAFatVolumeEndsIn145AndLeavesNoFile) {
-  std::uint64_t sector = firstDataSector("fat32.img", u"?ONE.BIN");
+  std::uint64_t sector = firstSectorOf("fat32.img", "?ONE.BIN");
   attachFixture("fat32.img", AttachOptions{.removable = false, .badSectors = {{sector + 3, 1}}});
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
   DriveFileList& list = *lists.GetDriveList(u"C:");
-  FileEntry* gone = child(list, ROOT_ENTRY_ID, u"?ONE.BIN");
+  FileEntry* gone = entryAt(list, "?ONE.BIN");
   ASSERT_NE(gone, nullptr);
   EXPECT_FALSE(RecoverEntry(list, *gone, nullptr, target(), job));
   EXPECT_EQ(job.log, u"File ?ONE.BIN: 失败于错误 \"写入数据时发生错误\"\r\n");
@@ -163,41 +120,15 @@ TEST_F(RecoverEntryTest, AReadFailureOnAFatVolumeEndsIn145AndLeavesNoFile) {
 }
 
 TEST_F(RecoverEntryTest, AReadFailureInAnNtfsRunEndsIn148AndLeavesNoFile) {
-  std::uint64_t sector = firstDataSector("ntfs-files.img", u"gone.bin");
+  std::uint64_t sector = firstSectorOf("ntfs-files.img", "gone.bin");
   attachFixture("ntfs-files.img", AttachOptions{.removable = false, .badSectors = {{sector, 1}}});
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
   DriveFileList& list = *lists.GetDriveList(u"C:");
-  FileEntry* gone = child(list, ROOT_ENTRY_ID, u"gone.bin");
+  FileEntry* gone = entryAt(list, "gone.bin");
   ASSERT_NE(gone, nullptr);
   EXPECT_FALSE(RecoverEntry(list, *gone, nullptr, target(), job));
   EXPECT_EQ(job.log.rfind(u"File gone.bin: 失败于错误 \"读取簇 ", 0), 0u) << utf16ToUtf8(job.log);
   EXPECT_FALSE(std::filesystem::exists(out.path() / "gone.bin"));
-}
-
-std::uint64_t firstDataSector(const std::string& image, const std::u16string& name) {
-  detachAll();
-  AttachResult r;
-  EXPECT_TRUE(attachImage(fixturePath(image), {}, &r));
-  CFileList scans;
-  FakeProgress quiet;
-  EXPECT_TRUE(scans.BuildFileList(u"C:", quiet, false, 0, 0));
-  DriveFileList& list = *scans.GetDriveList(u"C:");
-  std::uint64_t sector = 0;
-  for (std::uint64_t id : list.Lookup(ROOT_ENTRY_ID).children) {
-    FileEntry& e = list.Lookup(id);
-    if (e.name != name) continue;
-    FileUnits units = listFileUnits(e);
-    EXPECT_FALSE(units.units.empty());
-    if (!units.units.empty()) {
-      std::uint64_t bytesPerUnit = units.unitSize;
-      // FAT clusters count from 2 after the reserved and FAT sectors; ask the layer.
-      if (e.kind == ENTRY_KIND_FAT) FAT_GetFirstSectorOfCluster(e.handle, units.units[0].number, &sector);
-      else sector = units.units[0].number * (bytesPerUnit / 512);
-    }
-  }
-  scans.RemoveDriveList(u"C:");
-  detachAll();
-  return sector;
 }
 
 }  // namespace

@@ -78,12 +78,16 @@ class NumberedUnits : public DriveUnits {
   explicit NumberedUnits(std::uint32_t size) : size_(size) {}
   std::uint32_t unitSize() const override { return size_; }
   bool isFree(std::uint64_t) override { return true; }
-  bool read(std::uint64_t unit, std::uint32_t, std::uint8_t* buffer) override {
-    unitsRead.push_back(unit);
-    if (unit == badUnit) return false;
-    std::fill(buffer, buffer + size_, static_cast<std::uint8_t>(unit));
+  bool read(std::uint64_t unit, std::uint32_t count, std::uint8_t* buffer) override {
+    ++reads;
+    for (std::uint64_t n = unit; n < unit + count; ++n, buffer += size_) {
+      unitsRead.push_back(n);
+      if (n == badUnit) return false;
+      std::fill(buffer, buffer + size_, static_cast<std::uint8_t>(n));
+    }
     return true;
   }
+  int reads = 0;
   std::vector<std::uint64_t> unitsRead;
   std::uint64_t badUnit = ~0ull;
 
@@ -97,6 +101,7 @@ TEST_F(RecoveryPiecesTest, ContiguousUnitsAreCutToTheFileSize) {
   EXPECT_EQ(copyContiguousUnits(units, 40, 10000, nullptr, out, job), CopyOutcome::Complete);
   CloseHandle(out);
   EXPECT_EQ(units.unitsRead, (std::vector<std::uint64_t>{40, 41, 42}));
+  EXPECT_EQ(units.reads, 2) << "the first unit, then the stretch up to the next poll";
   auto bytes = test::readWholeFile(dir.file("f.bin"));
   ASSERT_EQ(bytes.size(), 4096u + 4096u + 1808u);
   EXPECT_EQ(bytes[0], 40);
@@ -120,6 +125,7 @@ TEST_F(RecoveryPiecesTest, AReadFailureOrACancelEndsTheCopy) {
   HANDLE out = CreateFileW(path("r.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   EXPECT_EQ(copyContiguousUnits(units, 10, 5000, nullptr, out, job), CopyOutcome::Incomplete);
   CloseHandle(out);
+  EXPECT_EQ(test::readWholeFile(dir.file("r.bin")).size(), 512u) << "the stretch with the bad unit writes nothing";
   NumberedUnits more(512);
   progress.cancelAfterPumps(1);
   out = CreateFileW(path("c.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);

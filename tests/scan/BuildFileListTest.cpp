@@ -1,8 +1,6 @@
 // Whole scans of volumes and disks made by real tools.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "platform/CodePage.h"
 #include "fat/FatVolume.h"
 #include "ntfs/Attribute.h"
@@ -13,6 +11,7 @@
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
 #include "support/TestSupport.h"
+#include "ScanListing.h"
 #include "volfs/FileSystems.h"
 
 namespace tarvosk::test {
@@ -24,23 +23,6 @@ class BuildFileListTest : public AttachedImagesTest {
     AttachedImagesTest::SetUp();
     registerFileSystemProviders();
   }
-  // Every entry below the root as "\path" -> entry, depth first.
-  std::map<std::u16string, const FileEntry*> listing(DriveFileList& list) {
-    std::map<std::u16string, const FileEntry*> out;
-    walk(list, list.Lookup(ROOT_ENTRY_ID), u"", out, 0);
-    return out;
-  }
-  void walk(DriveFileList& list, const FileEntry& folder, const std::u16string& path,
-            std::map<std::u16string, const FileEntry*>& out, int depth) {
-    if (depth > 64) return;
-    for (std::uint64_t id : folder.children) {
-      if (id == ROOT_ENTRY_ID) continue;
-      const FileEntry& e = list.Lookup(id);
-      std::u16string p = path + u"\\" + e.name;
-      out[p] = &e;
-      if (e.isFolder) walk(list, e, p, out, depth + 1);
-    }
-  }
   CFileList lists;
   FakeUi ui;
   FakeProgress progress;
@@ -51,7 +33,7 @@ TEST_F(BuildFileListTest, ABasicFatScanListsFoldersAndDeletedFiles) {
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << ui.calls().size();
   DriveFileList* list = lists.GetDriveList(u"C:");
   ASSERT_NE(list, nullptr);
-  auto entries = listing(*list);
+  auto entries = entriesByPath(*list);
   ASSERT_TRUE(entries.count(u"\\DOCS"));
   EXPECT_FALSE(entries.count(u"\\DATA.BIN")) << "live files are not listed";
   ASSERT_TRUE(entries.count(u"\\?ONE.BIN"));
@@ -65,7 +47,7 @@ TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesThemW
   DriveFileList* list = lists.GetDriveList(u"C:");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->Lookup(ROOT_ENTRY_ID).name, u".");
-  auto entries = listing(*list);
+  auto entries = entriesByPath(*list);
   EXPECT_TRUE(entries.count(u"\\$Extend")) << "live folders are listed";
   ASSERT_TRUE(entries.count(u"\\gonedir\\inner\\a.txt"));
   const FileEntry* a = entries[u"\\gonedir\\inner\\a.txt"];
@@ -123,8 +105,8 @@ TEST_F(BuildFileListTest, AnMftDataSizeBeyondItsRunsEndsTheScanWithTheLastRecord
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
   FakeProgress hugeProgress;
   ASSERT_TRUE(lists.BuildFileList(u"D:", hugeProgress, false, 0, 0));
-  auto original = listing(*lists.GetDriveList(u"C:"));
-  auto huge = listing(*lists.GetDriveList(u"D:"));
+  auto original = entriesByPath(*lists.GetDriveList(u"C:"));
+  auto huge = entriesByPath(*lists.GetDriveList(u"D:"));
   ASSERT_FALSE(original.empty());
   std::vector<std::u16string> originalPaths, hugePaths;
   for (const auto& [path, entry] : original) originalPaths.push_back(path);

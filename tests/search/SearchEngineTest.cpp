@@ -1,6 +1,7 @@
 // Searches over the scan of a FAT volume made by mkfs.fat and mtools.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Files.h"
@@ -70,27 +71,50 @@ TEST_F(SearchEngineTest, ContentIsFoundAcrossAClusterBoundaryOfTheDeletedFile) {
   EXPECT_TRUE(names(u"*", c).empty());
 }
 
-TEST_F(SearchEngineTest, TextIsFoundWithoutRegardToCaseUnlessCaseMustMatch) {
-  SearchCriteria c;
-  c.contentText = u"tarvosk FIXTURE";  // the deleted file holds "Tarvosk fixture file"
-  c.hex = false;
-  // GONE.BIN holds random bytes; only the platform fixture's text files hold the words.
-  CFileList textLists;
-  attachFixture("fat16.img");
-  ASSERT_TRUE(textLists.BuildFileList(u"D:", progress, false, 0, 0));
-  DriveFileList& fat16 = *textLists.GetDriveList(u"D:");
-  auto count = [&] { return RunSearch(fat16, ROOT_ENTRY_ID, u"*.txt", c, progress)->Lookup(ROOT_ENTRY_ID).children.size(); };
-  EXPECT_GE(count(), 3u);
-  c.matchCase = true;
-  EXPECT_EQ(count(), 0u);
-  c.contentText = u"Tarvosk fixture";
-  EXPECT_GE(count(), 3u);
+TEST_F(SearchEngineTest, EachSearchStoresItsResultSetUnderTheNextName) {
+  std::u16string first, second;
+  ASSERT_EQ(SearchDrive(lists, u"C:", u"C:\\", u"*", SearchCriteria{}, progress, first), SearchOutcome::Stored);
+  EXPECT_TRUE(progress.closed());
+  ASSERT_EQ(SearchDrive(lists, u"C:", u"C:\\docs\\", u"*", SearchCriteria{}, progress, second), SearchOutcome::Stored);
+  EXPECT_EQ(first, u"Search(1)");
+  EXPECT_EQ(second, u"Search(2)");
+  DriveFileList& inRoot = *lists.GetDriveList(first);
+  ASSERT_EQ(inRoot.size(), 1u) << "one folder entry, whose children name the matches in the drive's list";
+  ASSERT_EQ(inRoot.Lookup(ROOT_ENTRY_ID).children.size(), 1u);
+  EXPECT_EQ(drive->Lookup(inRoot.Lookup(ROOT_ENTRY_ID).children[0]).name, u"?ONE.BIN");
+  DriveFileList& inDocs = *lists.GetDriveList(second);
+  ASSERT_EQ(inDocs.size(), 1u);
+  EXPECT_EQ(inDocs.begin()->second.name, u"DOCS") << "a copy of the look-in folder (case-insensitive)";
+  EXPECT_TRUE(inDocs.begin()->second.children.empty());
+  EXPECT_EQ(ui.countCalls("messageBox("), 0u);
 }
 
-TEST_F(SearchEngineTest, ResultSetsAreNamedOneAfterAnother) {
-  EXPECT_EQ(nextSearchName(lists), u"Search(1)");
-  lists.StoreDriveList(u"Search(1)", RunSearch(*drive, ROOT_ENTRY_ID, u"*", SearchCriteria{}, progress));
-  EXPECT_EQ(nextSearchName(lists), u"Search(2)");
+TEST_F(SearchEngineTest, WhatCannotBeSearchedIsSaidAndAnEmptyLookInDoesNothing) {
+  std::u16string name;
+  EXPECT_EQ(SearchDrive(lists, u"D:", u"D:\\", u"*", SearchCriteria{}, progress, name), SearchOutcome::InvalidDrive);
+  EXPECT_EQ(ui.countCalls("messageBox(\"驱动器无效\", \"Tarvosk\", 0x30)"), 1u);
+  EXPECT_EQ(SearchDrive(lists, u"C:", u"C:\\DOCS\\NOSUCH", u"*", SearchCriteria{}, progress, name),
+            SearchOutcome::InvalidPath);
+  EXPECT_EQ(ui.countCalls("messageBox(\"路径无效\", \"Tarvosk\", 0x30)"), 1u);
+  ui.clearCalls();
+  EXPECT_EQ(SearchDrive(lists, u"C:", u"", u"*", SearchCriteria{}, progress, name), SearchOutcome::NoLookInText);
+  EXPECT_TRUE(ui.calls().empty());
+  EXPECT_EQ(nextSearchName(lists), u"Search(1)") << "no result set was stored";
+}
+
+TEST_F(SearchEngineTest, ACancelKeepsTheMatchesFoundSoFar) {
+  attachFixture("recover-fat16.img");
+  ASSERT_TRUE(lists.BuildFileList(u"D:", progress, false, 0, 0));
+  std::u16string all, cancelled;
+  ASSERT_EQ(SearchDrive(lists, u"D:", u"D:\\", u"*", SearchCriteria{}, progress, all), SearchOutcome::Stored);
+  const std::vector<std::uint64_t> every = lists.GetDriveList(all)->Lookup(ROOT_ENTRY_ID).children;
+  ASSERT_GE(every.size(), 10u);
+  progress.cancelAfterPumps(6);  // one pump for the root, then one per entry visited
+  ASSERT_EQ(SearchDrive(lists, u"D:", u"D:\\", u"*", SearchCriteria{}, progress, cancelled), SearchOutcome::Stored);
+  const std::vector<std::uint64_t>& kept = lists.GetDriveList(cancelled)->Lookup(ROOT_ENTRY_ID).children;
+  EXPECT_FALSE(kept.empty());
+  EXPECT_LT(kept.size(), every.size());
+  EXPECT_TRUE(std::equal(kept.begin(), kept.end(), every.begin())) << "the first matches, in the order found";
 }
 
 }  // namespace

@@ -123,6 +123,13 @@ TEST(ClusterContentSearch, FindsMatchesAcrossClusterBoundariesAndHonoursCase) {
   sensitive.feed(bytes(second));
   EXPECT_FALSE(sensitive.feed(bytes(third)));
 
+  ClusterContentSearch shortPieces({'h', 'e', 'l', 'l', 'o'}, false);
+  EXPECT_FALSE(shortPieces.feed(bytes("xxHE")));
+  EXPECT_FALSE(shortPieces.feed(bytes("L")));
+  EXPECT_TRUE(shortPieces.feed(bytes("LOyy"))) << "a match over three pieces shorter than the pattern";
+  shortPieces.reset();
+  EXPECT_FALSE(shortPieces.feed(bytes("LOyy"))) << "the next file carries nothing of the one before";
+
   ClusterContentSearch gap({'H', 'E', 'L', 'L', 'O'}, true);
   gap.feed(bytes(second));
   gap.reset();

@@ -7,6 +7,8 @@
 #include "platform/WinError.h"
 #include "shell/Settings.h"
 #include "support/TestSupport.h"
+#include "support/UnitFeeder.h"
+#include "types/TextDoc.h"
 
 namespace tarvosk::test {
 namespace {
@@ -72,6 +74,24 @@ TEST_F(SettingsTest, StoredNumbersAreReadAsTheUserSetThem) {
   RegCloseKey(k);
   LoadSettings();
   EXPECT_EQ(settings().MinTextFileSize, 800);
+}
+
+// The text recogniser takes its minimum from the record that the load filled.
+TEST_F(SettingsTest, AStoredMinimumTextSizeIsWhatTheTextRecogniserRequires) {
+  setDword(u"MinTextFileSize", 2000);
+  LoadSettings();
+  auto textRun = [](std::size_t n) {
+    std::vector<std::uint8_t> b(n + 1, 0);  // the run, then a byte that is not text
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i % 61 == 60 ? '\n' : 'a' + i % 26);
+    return b;
+  };
+  FeedOptions clusters;
+  clusters.unitSize = 4096;  // the start test looks no further than the units it is given
+  for (std::size_t length : {1999u, 2000u}) {
+    CTextDoc text;
+    feedUnits(text, textRun(length), clusters);
+    EXPECT_EQ(text.resultsOf(0).size(), length >= 2000 ? 1u : 0u) << length;
+  }
 }
 
 TEST_F(SettingsTest, SavingWritesSevenValuesAndNeverTheMinimumSizes) {

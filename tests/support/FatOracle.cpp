@@ -1,28 +1,13 @@
 #include "support/FatOracle.h"
 
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/OracleText.h"
 
 namespace tarvosk::test {
 
 namespace {
-
-std::vector<std::string> lines(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("missing oracle file " + path);
-  std::vector<std::string> all;
-  for (std::string line; std::getline(in, line);) all.push_back(line);
-  return all;
-}
-
-std::vector<std::string> splitTabs(const std::string& line) {
-  std::vector<std::string> parts;
-  std::string part;
-  std::istringstream s(line);
-  while (std::getline(s, part, '\t')) parts.push_back(part);
-  return parts;
-}
 
 // The number after "key" on a line that holds it ("Cluster Area: 164 - 65535" gives 164).
 bool numberAfter(const std::string& line, const std::string& key, std::uint64_t& value) {
@@ -48,7 +33,7 @@ std::vector<std::uint64_t> FatOracle::clustersOf(const OracleEntry& e) const {
 FatOracle readFatOracle(const std::string& image) {
   FatOracle o;
   std::map<std::uint64_t, std::vector<std::uint64_t>> sectors;
-  for (const std::string& line : lines(image + ".istat")) {
+  for (const std::string& line : oracleLines(image + ".istat")) {
     auto parts = splitTabs(line);
     if (parts.empty() || parts[0].empty()) continue;
     std::vector<std::uint64_t> list;
@@ -58,7 +43,7 @@ FatOracle readFatOracle(const std::string& image) {
     }
     sectors[std::stoull(parts[0])] = list;
   }
-  for (const std::string& line : lines(image + ".fls")) {
+  for (const std::string& line : oracleLines(image + ".fls")) {
     auto parts = splitTabs(line);
     if (parts.size() < 7) continue;
     const std::string& head = parts[0];
@@ -77,7 +62,7 @@ FatOracle readFatOracle(const std::string& image) {
     e.sectors = sectors[e.inode];
     o.entries.push_back(e);
   }
-  for (const std::string& line : lines(image + ".fsstat")) {
+  for (const std::string& line : oracleLines(image + ".fsstat")) {
     std::uint64_t v = 0;
     if (numberAfter(line, "Cluster Area: ", v)) o.firstClusterSector = v;
     if (line.rfind("*", 0) == 0 && numberAfter(line, "Root Directory: ", v)) o.rootDirectorySector = v;
@@ -85,7 +70,7 @@ FatOracle readFatOracle(const std::string& image) {
     if (numberAfter(line, "Cluster Size: ", v)) o.clusterSize = static_cast<std::uint32_t>(v);
     if (line.rfind("File System Type: ", 0) == 0) o.fileSystemType = line.substr(18, 5);
   }
-  for (const std::string& line : lines(image + ".fsck")) {
+  for (const std::string& line : oracleLines(image + ".fsck")) {
     auto at = line.find(" clusters");
     auto slash = line.rfind('/', at);
     auto comma = line.rfind(", ", slash);

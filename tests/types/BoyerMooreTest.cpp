@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -22,14 +23,15 @@ std::size_t naiveFind(const std::string& text, const std::string& pattern, bool 
   return it == text.end() && !pattern.empty() ? BoyerMoore::npos : static_cast<std::size_t>(it - text.begin());
 }
 
-TEST(BoyerMoore, FindsWhatAPlainSearchFinds) {
-  std::mt19937 rng(7);
+// Random patterns and texts over alphabets of the round's choosing, searched with and without
+// regard to case.
+void expectSameFindsAsAPlainSearch(std::uint32_t seed, const std::function<std::string(std::mt19937&)>& alphabetOf) {
+  std::mt19937 rng(seed);
   for (int round = 0; round < 20000; ++round) {
-    // Small alphabets make repeats, borders and near misses common.
-    int alphabet = 1 + static_cast<int>(rng() % 4);
+    const std::string alphabet = alphabetOf(rng);
     auto randomText = [&](std::size_t n) {
       std::string s;
-      for (std::size_t i = 0; i < n; ++i) s += static_cast<char>((rng() % 2 ? 'a' : 'A') + rng() % alphabet);
+      for (std::size_t i = 0; i < n; ++i) s += alphabet[rng() % alphabet.size()];
       return s;
     };
     std::string pattern = randomText(1 + rng() % 8);
@@ -38,6 +40,15 @@ TEST(BoyerMoore, FindsWhatAPlainSearchFinds) {
     ASSERT_EQ(BoyerMoore(bytes(pattern), cs).find(bytes(text)), naiveFind(text, pattern, cs))
         << "pattern " << pattern << " text " << text << " case " << cs;
   }
+}
+
+TEST(BoyerMoore, FindsWhatAPlainSearchFinds) {
+  // Small alphabets of letters in both cases make repeats, borders and near misses common.
+  expectSameFindsAsAPlainSearch(7, [](std::mt19937& rng) { return std::string("aAbBcCdD").substr(0, 2 + 2 * (rng() % 4)); });
+}
+
+TEST(BoyerMoore, PatternsWithOtherBytesThanLettersFindWhatAPlainSearchFinds) {
+  expectSameFindsAsAPlainSearch(11, [](std::mt19937&) { return std::string("aAbB%0\0 \xFF", 9); });
 }
 
 TEST(BoyerMoore, EdgesOfTheText) {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# recover --all on FAT12, FAT16 and FAT32 volumes made by mkfs.fat and mtools writes every
+# deleted file that sleuthkit's fls -r -d sees, at its path (a deleted short name's lost first
+# letter written "_"), with the bytes icat reads for it, every deleted folder as a folder, and
+# nothing else.
+set -euo pipefail
+cli=$1 fixtures=$2
+. "$(dirname "$0")/sleuthkit-oracle.sh"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+for image in fat12.img fat16.img fat32-s1.img fat32-s4.img; do
+  out=$tmp/${image%.img}
+  mkdir "$out"
+  "$cli" --no-devices --image "$fixtures/$image" recover C: --all --to "$out" --overwrite all > "$tmp/recovery.log" \
+    || { echo "$image: recover --all failed:"; cat "$tmp/recovery.log"; exit 1; }
+  files=0
+  while IFS=$'\t' read -r path size inode; do
+    local_path=$out${path//\\//}
+    if [ "$size" = folder ]; then
+      [ -d "$local_path" ] || { echo "$image: folder $path not recovered"; failures=$((failures + 1)); }
+      continue
+    fi
+    files=$((files + 1))
+    if ! cmp -s "$local_path" <(icat "$fixtures/$image" "$inode"); then
+      echo "$image: $path differs from what icat reads, or is missing"
+      failures=$((failures + 1))
+    fi
+  done < <(deleted_by_fls "$fixtures/$image")
+  written=$(find "$out" -type f | wc -l)
+  [ "$written" -eq "$files" ] || { echo "$image: $written files written for $files deleted"; failures=$((failures + 1)); }
+  echo "$image: $files deleted files recovered as icat reads them"
+done
+[ "$failures" -eq 0 ]
