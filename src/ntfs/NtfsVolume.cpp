@@ -386,7 +386,17 @@ bool openVolumeEntry(NtfsVolumeEntry& entry, const WCHAR* driveName, DWORD secto
 }
 
 std::uint64_t mftRecordCount(const NtfsVolumeEntry& entry) {
-  return entry.recordSize ? entry.mftDataSize / entry.recordSize : 0;
+  if (entry.recordSize == 0) return 0;
+  // A damaged data size can claim far more records than the $MFT's runs hold, and those
+  // cannot be read (kMftRecordBeyondRuns), so the count stops at the end of the runs.
+  std::uint64_t clusters = 0;
+  for (const Run& run : entry.mftRuns) clusters = run.length > UINT64_MAX - clusters ? UINT64_MAX : clusters + run.length;
+  std::uint64_t inRuns = 0;
+  if (entry.recordsPerCluster != 0)
+    inRuns = clusters > UINT64_MAX / entry.recordsPerCluster ? UINT64_MAX : clusters * entry.recordsPerCluster;
+  else if (entry.clustersPerRecordRead != 0)
+    inRuns = clusters / entry.clustersPerRecordRead;
+  return std::min(entry.mftDataSize / entry.recordSize, inRuns);
 }
 
 }  // namespace tarvosk::ntfs

@@ -73,7 +73,8 @@ NtfsVolumeEntry* openEntry(DWORD handle);
 bool openVolumeEntry(NtfsVolumeEntry& entry, const WCHAR* driveName, DWORD sectorSize, DWORD clusterSize);
 void closeVolumeEntry(NtfsVolumeEntry& entry);
 
-// Number of MFT records on the volume ($MFT data size / record size).
+// Number of MFT records on the volume ($MFT data size / record size), at most as many as the
+// $MFT's runs hold.
 std::uint64_t mftRecordCount(const NtfsVolumeEntry& entry);
 
 }  // namespace tarvosk::ntfs
