@@ -120,6 +120,10 @@ bool finishOpen(NtfsVolumeEntry& entry, const WCHAR* driveName) {
     freeBuffer(entry.firstRecords);
     return false;
   }
+  GET_LENGTH_INFORMATION length{};
+  DWORD returned = 0;
+  if (DeviceIoControl(entry.file, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr))
+    entry.volumeClusters = static_cast<std::uint64_t>(length.Length.QuadPart) / entry.clusterSize;
   if (!InitializeNTFSData(entry)) {
     LOG_Write(g_logNTFS, ERROR, u"OpenMFT(%s): InitializeNTFSData(0x%x) failed", driveName, addressOf(entry));
     freeBuffer(entry.firstRecords);
@@ -388,9 +392,11 @@ bool openVolumeEntry(NtfsVolumeEntry& entry, const WCHAR* driveName, DWORD secto
 std::uint64_t mftRecordCount(const NtfsVolumeEntry& entry) {
   if (entry.recordSize == 0) return 0;
   // A damaged data size can claim far more records than the $MFT's runs hold, and those
-  // cannot be read (kMftRecordBeyondRuns), so the count stops at the end of the runs.
+  // cannot be read (kMftRecordBeyondRuns), so the count stops at the end of the runs. Damaged
+  // runs can claim more clusters than the volume has, which cannot be read either.
   std::uint64_t clusters = 0;
   for (const Run& run : entry.mftRuns) clusters = run.length > UINT64_MAX - clusters ? UINT64_MAX : clusters + run.length;
+  clusters = std::min(clusters, entry.volumeClusters);
   std::uint64_t inRuns = 0;
   if (entry.recordsPerCluster != 0)
     inRuns = clusters > UINT64_MAX / entry.recordsPerCluster ? UINT64_MAX : clusters * entry.recordsPerCluster;
@@ -449,6 +455,13 @@ DWORD GetMFTSize(DWORD handle, std::uint64_t* size) {
   NtfsVolumeEntry* entry = openEntry(handle);
   if (!entry) return 4;
   if (size) *size = entry->mftDataSize;
+  return 0;
+}
+
+DWORD GetMFTRecordCount(DWORD handle, std::uint64_t* count) {
+  NtfsVolumeEntry* entry = openEntry(handle);
+  if (!entry) return 4;
+  if (count) *count = mftRecordCount(*entry);
   return 0;
 }
 

@@ -35,6 +35,7 @@ struct NtfsVolumeEntry {
   DWORD recordsPerCluster = 0;      // 0 when a record is larger than a cluster
   DWORD recordSize = 0;
   std::uint64_t mftDataSize = 0;
+  std::uint64_t volumeClusters = UINT64_MAX;  // clusters the device holds, when it says
   DWORD bitmapRunCount = 0;
   std::vector<Run> bitmapRuns;
   BYTE* bitmapBuffer = nullptr;     // one cluster of the $Bitmap
@@ -52,6 +53,9 @@ constexpr DWORD kMftRecordBeyondRuns = 2;
 DWORD GetMFTRecord(DWORD handle, std::uint64_t record, std::span<BYTE> buffer);
 DWORD GetMFTRecordSize(DWORD handle, DWORD* size);
 DWORD GetMFTSize(DWORD handle, std::uint64_t* size);
+// The records worth reading: as many as the $MFT's data size gives, but no more than its runs and
+// the volume can hold (damaged fields can claim trillions).
+DWORD GetMFTRecordCount(DWORD handle, std::uint64_t* count);
 DWORD GetNTFSClusterSize(DWORD handle, DWORD* size);
 // 0, 1 (read failure or a buffer smaller than the clusters) or 4.
 DWORD ReadClusters(DWORD handle, std::uint64_t firstCluster, DWORD count, std::span<BYTE> buffer);

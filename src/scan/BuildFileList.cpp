@@ -106,9 +106,9 @@ bool scanNtfsVolume(CFileList& lists, const std::u16string& path, ProgressWindow
     showScanError(format(loadString(res::IDS_OPEN_DRIVE_NEEDS_ADMIN), path));
     return false;
   }
-  std::uint64_t mftSize = 0;
+  std::uint64_t recordCount = 0;
   DWORD recordSize = 0;
-  if (GetMFTSize(volume, &mftSize) != 0 || GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) {
+  if (GetMFTRecordCount(volume, &recordCount) != 0 || GetMFTRecordSize(volume, &recordSize) != 0 || recordSize == 0) {
     CloseMFT(volume);
     return false;
   }
@@ -122,7 +122,7 @@ bool scanNtfsVolume(CFileList& lists, const std::u16string& path, ProgressWindow
     lists.StoreDriveList(path, std::move(list));
     return true;
   }
-  EnumerateMFT(window, *list, volume, path[0], mftSize / recordSize, recordSize);
+  EnumerateMFT(window, *list, volume, path[0], recordCount, recordSize);
   DriveFileList& stored = *list;
   lists.StoreDriveList(path, std::move(list));
   AttachOrphans(stored, volume, path[0]);

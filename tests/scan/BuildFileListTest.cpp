@@ -1,6 +1,8 @@
 // Whole scans of volumes and disks made by real tools.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/CodePage.h"
 #include "fat/FatVolume.h"
 #include "ntfs/Attribute.h"
@@ -113,6 +115,38 @@ TEST_F(BuildFileListTest, AnMftDataSizeBeyondItsRunsEndsTheScanWithTheLastRecord
   for (const auto& [path, entry] : huge) hugePaths.push_back(path);
   EXPECT_EQ(hugePaths, originalPaths) << "every record the runs hold is still listed";
   EXPECT_EQ(hugeProgress.pumps(), progress.pumps()) << "and no record beyond them is tried";
+}
+
+TEST_F(BuildFileListTest, MftRunsLongerThanTheVolumeEndTheScanAtTheVolumesEnd) {
+  // A copy of an mkntfs-made volume whose $MFT run claims 2^38 clusters (a trillion records)
+  // on a volume of a few thousand: the records the volume cannot hold are never tried, so the
+  // scan ends, and every file of the sound volume is still listed.
+  ScratchDir work;
+  std::vector<std::uint8_t> image = readWholeFile(fixturePath("ntfs.img"));
+  const ByteSpan boot(image.data(), 512);
+  const std::uint64_t clusterBytes = std::uint64_t{le16(boot, 11)} * le8(boot, 13);
+  const std::uint64_t mftCluster = le64(boot, 48);
+  const std::size_t record0 = static_cast<std::size_t>(mftCluster * clusterBytes);
+  ByteSpan data;
+  ASSERT_EQ(FindAttribute(ByteSpan(image).subspan(record0, 1024), ntfs::_AH_TYPE_DA, &data), 0u);
+  std::uint8_t* attribute = image.data() + (data.data() - image.data());
+  ASSERT_EQ(le32(data, 4), 72u) << "the run list has eight bytes of room";
+  ASSERT_LT(mftCluster, 128u) << "its start fits one signed byte";
+  const std::uint8_t runs[8] = {0x15, 0, 0, 0, 0, 0x40, static_cast<std::uint8_t>(mftCluster), 0};
+  std::memcpy(attribute + le16(data, 32), runs, sizeof runs);
+  putLe64(attribute + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
+  std::string copy = work.file("long-mft-run.img");
+  writeWholeFile(copy, image);
+  attachFixture("ntfs.img");
+  ASSERT_TRUE(attachImage(copy));
+
+  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  FakeProgress longRunProgress;
+  ASSERT_TRUE(lists.BuildFileList(u"D:", longRunProgress, false, 0, 0));
+  auto original = entriesByPath(*lists.GetDriveList(u"C:"));
+  auto longRun = entriesByPath(*lists.GetDriveList(u"D:"));
+  ASSERT_FALSE(original.empty());
+  for (const auto& [path, entry] : original) EXPECT_TRUE(longRun.contains(path)) << utf16ToUtf8(path);
 }
 
 TEST_F(BuildFileListTest, TwoHundredScansOfOneDriveAllSucceed) {
