@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "platform/CodePage.h"
 #include "fat/FatVolume.h"
@@ -25,9 +26,39 @@ class BuildFileListTest : public AttachedImagesTest {
     AttachedImagesTest::SetUp();
     registerFileSystemProviders();
   }
+
+  // ntfs.img's bytes with the $MFT record's $DATA attribute found, for patching.
+  void loadNtfsImage() {
+    image = readWholeFile(fixturePath("ntfs.img"));
+    const ByteSpan boot(image.data(), 512);
+    mftCluster = le64(boot, 48);
+    const std::size_t record0 = static_cast<std::size_t>(mftCluster * le16(boot, 11) * le8(boot, 13));
+    ASSERT_EQ(FindAttribute(ByteSpan(image).subspan(record0, 1024), ntfs::_AH_TYPE_DA, &mftData), 0u);
+    mftAttribute = image.data() + (mftData.data() - image.data());
+  }
+
+  // Scans ntfs.img as C: and the patched copy as D:.
+  void scanOriginalAndPatchedCopy(FakeProgress& copyProgress) {
+    std::string copy = work.file("patched.img");
+    writeWholeFile(copy, image);
+    attachFixture("ntfs.img");
+    ASSERT_TRUE(attachImage(copy));
+    ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+    ASSERT_TRUE(lists.BuildFileList(u"D:", copyProgress, false, 0, 0));
+    original = entriesByPath(*lists.GetDriveList(u"C:"));
+    patched = entriesByPath(*lists.GetDriveList(u"D:"));
+    ASSERT_FALSE(original.empty());
+  }
+
   CFileList lists;
   FakeUi ui;
   FakeProgress progress;
+  ScratchDir work;
+  std::vector<std::uint8_t> image;
+  std::uint64_t mftCluster = 0;
+  ByteSpan mftData;
+  std::uint8_t* mftAttribute = nullptr;
+  std::map<std::u16string, const FileEntry*> original, patched;
 };
 
 TEST_F(BuildFileListTest, ABasicFatScanListsFoldersAndDeletedFiles) {
@@ -91,28 +122,13 @@ TEST_F(BuildFileListTest, ACancelledNtfsScanKeepsWhatItFoundAndRunsThePassesAfte
 TEST_F(BuildFileListTest, AnMftDataSizeBeyondItsRunsEndsTheScanWithTheLastRecordTheRunsHold) {
   // A copy of an mkntfs-made volume whose $MFT claims 2^50 bytes of data in 19 clusters of
   // runs: the scan used to try every one of the trillion records the size promised.
-  ScratchDir work;
-  std::vector<std::uint8_t> image = readWholeFile(fixturePath("ntfs.img"));
-  const ByteSpan boot(image.data(), 512);
-  const std::uint64_t clusterBytes = std::uint64_t{le16(boot, 11)} * le8(boot, 13);
-  const std::size_t record0 = static_cast<std::size_t>(le64(boot, 48) * clusterBytes);
-  ByteSpan data;
-  ASSERT_EQ(FindAttribute(ByteSpan(image).subspan(record0, 1024), ntfs::_AH_TYPE_DA, &data), 0u);
-  putLe64(image.data() + (data.data() - image.data()) + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
-  std::string copy = work.file("huge-mft.img");
-  writeWholeFile(copy, image);
-  attachFixture("ntfs.img");
-  ASSERT_TRUE(attachImage(copy));
-
-  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  ASSERT_NO_FATAL_FAILURE(loadNtfsImage());
+  putLe64(mftAttribute + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
   FakeProgress hugeProgress;
-  ASSERT_TRUE(lists.BuildFileList(u"D:", hugeProgress, false, 0, 0));
-  auto original = entriesByPath(*lists.GetDriveList(u"C:"));
-  auto huge = entriesByPath(*lists.GetDriveList(u"D:"));
-  ASSERT_FALSE(original.empty());
+  ASSERT_NO_FATAL_FAILURE(scanOriginalAndPatchedCopy(hugeProgress));
   std::vector<std::u16string> originalPaths, hugePaths;
   for (const auto& [path, entry] : original) originalPaths.push_back(path);
-  for (const auto& [path, entry] : huge) hugePaths.push_back(path);
+  for (const auto& [path, entry] : patched) hugePaths.push_back(path);
   EXPECT_EQ(hugePaths, originalPaths) << "every record the runs hold is still listed";
   EXPECT_EQ(hugeProgress.pumps(), progress.pumps()) << "and no record beyond them is tried";
 }
@@ -121,32 +137,15 @@ TEST_F(BuildFileListTest, MftRunsLongerThanTheVolumeEndTheScanAtTheVolumesEnd) {
   // A copy of an mkntfs-made volume whose $MFT run claims 2^38 clusters (a trillion records)
   // on a volume of a few thousand: the records the volume cannot hold are never tried, so the
   // scan ends, and every file of the sound volume is still listed.
-  ScratchDir work;
-  std::vector<std::uint8_t> image = readWholeFile(fixturePath("ntfs.img"));
-  const ByteSpan boot(image.data(), 512);
-  const std::uint64_t clusterBytes = std::uint64_t{le16(boot, 11)} * le8(boot, 13);
-  const std::uint64_t mftCluster = le64(boot, 48);
-  const std::size_t record0 = static_cast<std::size_t>(mftCluster * clusterBytes);
-  ByteSpan data;
-  ASSERT_EQ(FindAttribute(ByteSpan(image).subspan(record0, 1024), ntfs::_AH_TYPE_DA, &data), 0u);
-  std::uint8_t* attribute = image.data() + (data.data() - image.data());
-  ASSERT_EQ(le32(data, 4), 72u) << "the run list has eight bytes of room";
+  ASSERT_NO_FATAL_FAILURE(loadNtfsImage());
+  ASSERT_EQ(le32(mftData, 4), 72u) << "the run list has eight bytes of room";
   ASSERT_LT(mftCluster, 128u) << "its start fits one signed byte";
   const std::uint8_t runs[8] = {0x15, 0, 0, 0, 0, 0x40, static_cast<std::uint8_t>(mftCluster), 0};
-  std::memcpy(attribute + le16(data, 32), runs, sizeof runs);
-  putLe64(attribute + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
-  std::string copy = work.file("long-mft-run.img");
-  writeWholeFile(copy, image);
-  attachFixture("ntfs.img");
-  ASSERT_TRUE(attachImage(copy));
-
-  ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0));
+  std::memcpy(mftAttribute + le16(mftData, 32), runs, sizeof runs);
+  putLe64(mftAttribute + ntfs::kAttrDataSize, std::uint64_t{1} << 50);
   FakeProgress longRunProgress;
-  ASSERT_TRUE(lists.BuildFileList(u"D:", longRunProgress, false, 0, 0));
-  auto original = entriesByPath(*lists.GetDriveList(u"C:"));
-  auto longRun = entriesByPath(*lists.GetDriveList(u"D:"));
-  ASSERT_FALSE(original.empty());
-  for (const auto& [path, entry] : original) EXPECT_TRUE(longRun.contains(path)) << utf16ToUtf8(path);
+  ASSERT_NO_FATAL_FAILURE(scanOriginalAndPatchedCopy(longRunProgress));
+  for (const auto& [path, entry] : original) EXPECT_TRUE(patched.contains(path)) << utf16ToUtf8(path);
 }
 
 TEST_F(BuildFileListTest, TwoHundredScansOfOneDriveAllSucceed) {
