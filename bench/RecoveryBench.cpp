@@ -85,7 +85,7 @@ void BM_RecoverLargeFile(benchmark::State& state, const std::string& imageName) 
   const std::filesystem::path folder = kBenchDir + "/out-large";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  const std::filesystem::path recovered = folder / utf16ToUtf8(large->name[0] == u'?' ? u"_" + large->name.substr(1) : large->name);
+  const std::filesystem::path recovered = folder / utf16ToUtf8(large->name.view().starts_with(u'?') ? u"_" + large->name.str().substr(1) : large->name.str());
   const std::filesystem::path copied = folder / "dd.bin";
   test::FakeUi ui;
   test::FakeProgress progress;

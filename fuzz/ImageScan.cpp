@@ -15,7 +15,7 @@ void scan(CFileList& lists, const std::u16string& drivePath, bool carving,
   if (!lists.BuildFileList(drivePath, progress, carving, 0, carving ? kCarvedUnits : 0)) return;
   DriveFileList* list = lists.GetDriveList(drivePath);
   if (!list) return;
-  for (auto& [id, entry] : *list)
+  for (const FileEntry& entry : *list)
     for (std::uint64_t child : entry.children) require(list->Find(child) != nullptr, "every child is listed");
   if (FileEntry* root = list->Find(ROOT_ENTRY_ID)) ComputeDeletedFlags(*list, *root);
   visit(*list);

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   addFolder(list, kDocsId, u"Docs");
   list.Lookup(ROOT_ENTRY_ID).children.push_back(kDocsId);
   fuzz::require(ListRecycleBin(u"C:", list), "the recycle bin can always be listed");
-  for (auto& [id, entry] : list)
+  for (const FileEntry& entry : list)
     for (std::uint64_t child : entry.children) fuzz::require(list.Find(child) != nullptr, "every child is listed");
   return 0;
 }

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kMaxDepth = 2048;
 
-std::string utf8(const std::u16string& s) { return utf16ToUtf8(s); }
+std::string utf8(std::u16string_view s) { return utf16ToUtf8(s); }
 
 std::string modifiedText(const FileEntry& e) {
   FILETIME local{};
@@ -80,7 +80,7 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
     std::uint64_t id = parent.children[f.next++];
     if (id == ROOT_ENTRY_ID) continue;
     FileEntry& e = list.Lookup(id);
-    std::u16string path = f.path + u"\\" + e.name;
+    std::u16string path = f.path + u"\\" + e.name.str();
     out.push_back({path, &e, static_cast<int>(stack.size()) - 1});
     if (e.isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({id, 0, path});
   }
@@ -91,7 +91,7 @@ std::u16string entryPath(DriveFileList& list, const FileEntry& entry) {
   std::u16string path;
   const FileEntry* e = &entry;
   for (int hops = 0; e->id != ROOT_ENTRY_ID && e->id != 0 && hops < kMaxDepth; ++hops) {
-    path = u"\\" + e->name + path;
+    path = u"\\" + e->name.str() + path;
     e = &list.Lookup(e->parentId);
   }
   return path;

@@ -99,7 +99,7 @@ int searchCommand(CFileList& lists, std::vector<std::string> arguments, std::ost
     return kExitFailure;
   }
   std::vector<ListedEntry> matches;
-  for (auto& [id, folder] : *lists.GetDriveList(setName)) {
+  for (FileEntry& folder : *lists.GetDriveList(setName)) {
     for (std::uint64_t match : folder.children) {
       FileEntry& e = drive->Lookup(match);
       matches.push_back({entryPath(*drive, e), &e, 0});

@@ -55,9 +55,9 @@ bool recoverContiguous(FileEntry& entry, const std::vector<std::uint64_t>* selec
 
 bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, const std::u16string& target,
                  RecoveryJob& job) {
-  OutputName name = safeOutputName(entry.name);
+  OutputName name = safeOutputName(entry.name.str());
   std::u16string path = joinOutputPath(target, name.name);
-  job.log += u"File " + entry.name;
+  job.log += u"File " + entry.name.str();
   if (name.changed) job.log += u" (saved as " + name.name + u")";
   job.log += u": ";
   if (entry.kind == ENTRY_KIND_RECYCLE_BIN) return recoverRecycleBinEntry(entry, path, job);
@@ -82,7 +82,7 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
     }
   }
   HANDLE output = INVALID_HANDLE_VALUE;
-  OutputCreation created = createOutputFile(job, path, entry.name, output);
+  OutputCreation created = createOutputFile(job, path, entry.name.str(), output);
   if (created == OutputCreation::Declined) return true;
   if (created == OutputCreation::Failed) return false;
   if (!throughMft) return recoverContiguous(entry, selection, output, path, job);
@@ -96,7 +96,7 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
 bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string& target, RecoveryJob& job, int depth) {
   // The drive's root comes back straight into the target folder.
   std::u16string path = target;
-  if (folder.id != ROOT_ENTRY_ID) path = joinOutputPath(target, safeOutputName(folder.name).name);
+  if (folder.id != ROOT_ENTRY_ID) path = joinOutputPath(target, safeOutputName(folder.name.str()).name);
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(path.c_str(), nullptr)) {
     if (job.batch) job.log += u"Failed to create directory \"" + path + u"\"\r\n";
     else userInterface().messageBox(message(res::IDS_CREATE_DIRECTORY_FAILED), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
@@ -104,7 +104,7 @@ bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string&
   }
   if (depth >= kMaxFolderDepth) return false;
   bool all = true;
-  std::vector<std::uint64_t> children = folder.children;  // the list may grow while we recover
+  ChildIds children = folder.children;  // the list may grow while we recover
   for (std::uint64_t id : children) {
     if (job.cancelled()) break;
     if (id == ROOT_ENTRY_ID) continue;

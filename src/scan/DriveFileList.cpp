@@ -1,21 +1,60 @@
 #include "scan/DriveFileList.h"
 
+#include <limits>
+#include <stdexcept>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace tarvosk {
 
-FileEntry& DriveFileList::Lookup(std::uint64_t id) { return entries_[id]; }
+namespace {
+
+constexpr unsigned kFirstTableBits = 4;
+
+// Fibonacci hashing: ids that follow each other (FAT and physical scans count up, MFT record
+// numbers mostly do) spread evenly over the table.
+std::size_t slotHash(std::uint64_t id, unsigned bits) {
+  return static_cast<std::size_t>((id * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
+
+}  // namespace
+
+std::size_t DriveFileList::slotOf(std::uint64_t id) const {
+  std::size_t mask = slots_.size() - 1;
+  std::size_t slot = slotHash(id, tableBits_);
+  while (slots_[slot] != 0 && idAt(slots_[slot] - 1) != id) slot = (slot + 1) & mask;
+  return slot;
+}
+
+void DriveFileList::growTable() {
+  tableBits_ = tableBits_ == 0 ? kFirstTableBits : tableBits_ + 1;
+  slots_.assign(std::size_t{1} << tableBits_, 0);
+  for (std::size_t place = 0; place < size_; ++place) {
+    auto p = static_cast<std::uint32_t>(place);
+    slots_[slotOf(idAt(p))] = p + 1;
+  }
+}
+
+FileEntry& DriveFileList::Lookup(std::uint64_t id) {
+  if (FileEntry* found = Find(id)) return *found;
+  if (size_ >= std::numeric_limits<std::uint32_t>::max() - 1) throw std::length_error("DriveFileList: too many entries");
+  if ((size_ + 1) * 4 > slots_.size() * 3) growTable();
+  if (size_ % kBlockEntries == 0) blocks_.push_back(std::make_unique<Block>());
+  auto place = static_cast<std::uint32_t>(size_++);
+  blocks_.back()->ids[place % kBlockEntries] = id;
+  slots_[slotOf(id)] = place + 1;
+  return entryAt(place);
+}
 
 FileEntry* DriveFileList::Find(std::uint64_t id) {
-  auto it = entries_.find(id);
-  return it == entries_.end() ? nullptr : &it->second;
+  return const_cast<FileEntry*>(std::as_const(*this).Find(id));
 }
 
 const FileEntry* DriveFileList::Find(std::uint64_t id) const {
-  auto it = entries_.find(id);
-  return it == entries_.end() ? nullptr : &it->second;
+  if (slots_.empty()) return nullptr;
+  std::uint32_t place = slots_[slotOf(id)];
+  return place == 0 ? nullptr : &entryAt(place - 1);
 }
 
 // Depth-first and without recursion, so that deep or looping folder data from a damaged disk

@@ -2,26 +2,72 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 #include "scan/FileEntry.h"
 #include "scan/ScanHandle.h"
 
 namespace tarvosk {
 
+// The entries lie in blocks that never move, in the order they were created, and a hash table
+// of 32-bit places finds them by id: a list costs little more per entry than the entry itself,
+// and references stay valid while the list lives.
 class DriveFileList {
+  static constexpr std::size_t kBlockEntries = 512;
+  struct Block {
+    FileEntry entries[kBlockEntries];
+    std::uint64_t ids[kBlockEntries];  // the id each entry was created under
+  };
+
+  template <class Entry>
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = FileEntry;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Entry*;
+    using reference = Entry&;
+    Iterator() = default;
+    Iterator(const std::vector<std::unique_ptr<Block>>* blocks, std::size_t place) : blocks_(blocks), place_(place) {}
+    Entry& operator*() const { return (*blocks_)[place_ / kBlockEntries]->entries[place_ % kBlockEntries]; }
+    Entry* operator->() const { return &**this; }
+    Iterator& operator++() {
+      ++place_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++place_;
+      return before;
+    }
+    bool operator==(const Iterator& other) const { return place_ == other.place_; }
+
+   private:
+    const std::vector<std::unique_ptr<Block>>* blocks_ = nullptr;
+    std::size_t place_ = 0;
+  };
+
  public:
-  // The entry of that id, created with the defaults first if the list has none. References stay
-  // valid while the list lives.
+  DriveFileList() = default;
+  DriveFileList(const DriveFileList&) = delete;
+  DriveFileList& operator=(const DriveFileList&) = delete;
+  DriveFileList(DriveFileList&&) = default;
+  DriveFileList& operator=(DriveFileList&&) = default;
+
+  // The entry of that id, created with the defaults first if the list has none.
   FileEntry& Lookup(std::uint64_t id);
   // The entry of that id, or null; creates nothing.
   FileEntry* Find(std::uint64_t id);
   const FileEntry* Find(std::uint64_t id) const;
-  std::size_t size() const { return entries_.size(); }
+  std::size_t size() const { return size_; }
 
-  auto begin() { return entries_.begin(); }
-  auto end() { return entries_.end(); }
+  // Every entry, in the order of creation.
+  Iterator<FileEntry> begin() { return {&blocks_, 0}; }
+  Iterator<FileEntry> end() { return {&blocks_, size_}; }
+  Iterator<const FileEntry> begin() const { return {&blocks_, 0}; }
+  Iterator<const FileEntry> end() const { return {&blocks_, size_}; }
 
   // The handle of the scan whose entries this list holds or names (a search's result set shares
   // its drive list's); closed when the last list holding it goes.
@@ -29,8 +75,19 @@ class DriveFileList {
   const std::shared_ptr<ScanHandle>& scanHandle() const { return scanHandle_; }
 
  private:
+  // The slot of the table that holds id, or the empty slot where it would go.
+  std::size_t slotOf(std::uint64_t id) const;
+  std::uint64_t idAt(std::uint32_t place) const { return blocks_[place / kBlockEntries]->ids[place % kBlockEntries]; }
+  FileEntry& entryAt(std::uint32_t place) const { return blocks_[place / kBlockEntries]->entries[place % kBlockEntries]; }
+  void growTable();
+
   std::shared_ptr<ScanHandle> scanHandle_;
-  std::unordered_map<std::uint64_t, FileEntry> entries_;
+  std::vector<std::unique_ptr<Block>> blocks_;
+  std::size_t size_ = 0;
+  // Open addressing with linear probing: place of the entry + 1, 0 for an empty slot; the size
+  // is a power of two, at most three quarters full.
+  std::vector<std::uint32_t> slots_;
+  unsigned tableBits_ = 0;
 };
 
 // Whether entry is, or holds, a deleted file; sets the no-deleted-files flag of entry and of

@@ -2,8 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
+
+#include "scan/ChildIds.h"
+#include "scan/EntryString.h"
 
 namespace tarvosk {
 
@@ -30,12 +31,13 @@ constexpr std::uint64_t FIRST_RECYCLE_BIN_ENTRY_ID = 0xFFFFFFFF00000000ull;
 constexpr std::uint64_t ORPHAN_FOLDER_ENTRY_ID = 0xFFFFFFFFFFFFFFFFull;
 constexpr std::uint32_t NO_HANDLE = 0xFFFF;
 
-// The fields are grouped by size, so that the record carries no padding: a basic scan of a large
-// NTFS volume holds hundreds of thousands of them.
+// The fields are grouped by size, so that the record carries no padding, and the strings and the
+// children are compact (80 bytes in all): a basic scan of a large NTFS volume holds hundreds of
+// thousands of entries.
 struct FileEntry {
-  std::u16string name;
-  std::u16string recycleBinPath;  // kind 3: the real file or folder on disk
-  std::vector<std::uint64_t> children;
+  EntryString name;
+  EntryString recycleBinPath;  // kind 3: the real file or folder on disk
+  ChildIds children;
   std::uint64_t id = 0;
   std::uint64_t parentId = 0;
   std::uint64_t size = 0;
@@ -52,5 +54,6 @@ struct FileEntry {
   bool hasSubfolders = false;
   bool noDeletedFiles = true;
 };
+static_assert(sizeof(FileEntry) <= 80, "a large list holds hundreds of thousands of entries");
 
 }  // namespace tarvosk

@@ -77,8 +77,8 @@ DWORD PopulateFAT(FatWalk& walk, FileEntry& parent, DWORD dir) {
     entry.id = id;
     entry.parentId = parent.id;
     entry.startPosition = info.startCluster;
+    if (info.name[0] == u'\u00E5') info.name[0] = u'?';
     entry.name = info.name;
-    if (!entry.name.empty() && entry.name[0] == u'\u00E5') entry.name[0] = u'?';
     entry.size = info.size;
     entry.kind = ENTRY_KIND_FAT;
     entry.dosTime = info.time;

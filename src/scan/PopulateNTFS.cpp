@@ -80,10 +80,12 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
 void AttachOrphans(DriveFileList& list, DWORD volume, char16_t driveLetter) {
   std::vector<std::uint64_t> ids;
   ids.reserve(list.size());
-  for (auto& [id, entry] : list)
-    if (entry.parentId != 0) ids.push_back(id);
+  for (const FileEntry& entry : list)
+    if (entry.parentId != 0) ids.push_back(entry.id);
   for (std::uint64_t id : ids) {
-    FileEntry& entry = *list.Find(id);
+    FileEntry* found = list.Find(id);
+    if (!found) continue;
+    FileEntry& entry = *found;
     bool isFolder = entry.isFolder;
     // A record that names itself as its parent would hold itself: it goes to the orphans.
     FileEntry* parent = entry.parentId == id ? nullptr : list.Find(entry.parentId);

@@ -22,10 +22,10 @@ TEST_P(RecoverEveryFatKindTest, DeletedContiguousFilesComeBackByteForByte) {
     SCOPED_TRACE(name);
     FileEntry& gone = mustFind(list, name);
     ASSERT_TRUE(gone.deleted);
-    EXPECT_EQ(gone.name[0], u'?') << "an 8.3 entry loses its first letter";
+    EXPECT_EQ(gone.name.view()[0], u'?') << "an 8.3 entry loses its first letter";
     job.log.clear();
     EXPECT_TRUE(RecoverEntry(list, gone, nullptr, target(), job));
-    EXPECT_EQ(job.log, u"File " + gone.name + u": Succeeded\r\n");
+    EXPECT_EQ(job.log, u"File " + gone.name.str() + u": Succeeded\r\n");
     EXPECT_EQ(readWholeFile(outputOf(gone)), original(name));
   }
 }
@@ -65,7 +65,7 @@ TEST_F(RecoverFatFilesTest, AZeroByteFileIsNotRecoverableAndLeavesNoFile) {
   FileEntry& empty = mustFind(list, "empty.txt");
   ASSERT_EQ(empty.size, 0u);
   EXPECT_FALSE(RecoverEntry(list, empty, nullptr, target(), job));
-  EXPECT_EQ(job.log, u"File " + empty.name + u": 失败于错误 \"" + utf8ToUtf16(kNotRecoverable) + u"\"\r\n");
+  EXPECT_EQ(job.log, u"File " + empty.name.str() + u": 失败于错误 \"" + utf8ToUtf16(kNotRecoverable) + u"\"\r\n");
   EXPECT_FALSE(std::filesystem::exists(outputOf(empty)));
   job.batch = false;
   EXPECT_FALSE(RecoverEntry(list, empty, nullptr, target(), job));
@@ -102,12 +102,12 @@ TEST_F(RecoverFatFilesTest, AFolderComesBackWithTheDeletedFilesOfItsFolders) {
   FileEntry& inner = mustFind(list, "KEEP/inner.bin");
   FileEntry& deep = mustFind(list, "KEEP/SUB/deep.txt");
   EXPECT_TRUE(RecoverEntry(list, keep, nullptr, target(), job)) << utf16ToUtf8(job.log);
-  EXPECT_EQ(readWholeFile((out.path() / "KEEP" / utf16ToUtf8(safeOutputName(inner.name).name)).string()),
+  EXPECT_EQ(readWholeFile((out.path() / "KEEP" / utf16ToUtf8(safeOutputName(inner.name.str()).name)).string()),
             original("r5000.bin"));
-  EXPECT_EQ(readWholeFile((out.path() / "KEEP" / "SUB" / utf16ToUtf8(safeOutputName(deep.name).name)).string()),
+  EXPECT_EQ(readWholeFile((out.path() / "KEEP" / "SUB" / utf16ToUtf8(safeOutputName(deep.name.str()).name)).string()),
             original("hello.txt"));
   EXPECT_FALSE(std::filesystem::exists(out.path() / "KEEP" / "LIVE.TXT")) << "live files are not recovered";
-  EXPECT_EQ(job.log, u"File " + deep.name + u": Succeeded\r\nFile " + inner.name + u": Succeeded\r\n")
+  EXPECT_EQ(job.log, u"File " + deep.name.str() + u": Succeeded\r\nFile " + inner.name.str() + u": Succeeded\r\n")
       << "children in their listed order: SUB came first";
 }
 
@@ -120,7 +120,7 @@ TEST_F(RecoverFatFilesTest, ACancelInsideALargeFileDeletesItAndKeepsTheFilesBefo
   EXPECT_TRUE(RecoverEntry(list, large, nullptr, target(), job));
   EXPECT_EQ(readWholeFile(outputOf(small)), original("hello.txt"));
   EXPECT_FALSE(std::filesystem::exists(outputOf(large)));
-  EXPECT_EQ(job.log, u"File " + small.name + u": Succeeded\r\nFile " + large.name + u": ");
+  EXPECT_EQ(job.log, u"File " + small.name.str() + u": Succeeded\r\nFile " + large.name.str() + u": ");
   EXPECT_GT(job.progress, small.size + 4096u) << "the cancel came inside the large file";
 }
 

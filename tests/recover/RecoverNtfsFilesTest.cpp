@@ -26,7 +26,7 @@ TEST_F(RecoverNtfsFilesTest, EveryKindOfDeletedFileComesBackByteForByte) {
     ASSERT_TRUE(gone.deleted);
     job.log.clear();
     EXPECT_TRUE(RecoverEntry(list, gone, nullptr, target(), job));
-    EXPECT_EQ(job.log, u"File " + gone.name + u": Succeeded\r\n");
+    EXPECT_EQ(job.log, u"File " + gone.name.str() + u": Succeeded\r\n");
     EXPECT_EQ(readWholeFile(outputOf(gone)), original(name));
   }
   EXPECT_EQ(ui.countCalls("messageBox("), 0u);

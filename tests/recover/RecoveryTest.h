@@ -18,7 +18,7 @@ class RecoveryTest : public ScannedImageTest {
   }
   std::u16string target() const { return utf8ToUtf16(out.path().string()); }
   // Where recovering entry straight into the target folder puts it.
-  std::string outputOf(const FileEntry& entry) const { return out.file(utf16ToUtf8(safeOutputName(entry.name).name)); }
+  std::string outputOf(const FileEntry& entry) const { return out.file(utf16ToUtf8(safeOutputName(entry.name.str()).name)); }
 
   RecoveryJob job;
   ScratchDir out;

@@ -40,7 +40,7 @@ FileEntry* ScannedImageTest::entryAt(DriveFileList& list, const std::string& pat
     rest = slash == std::u16string::npos ? u"" : rest.substr(slash + 1);
     FileEntry* found = nullptr;
     for (std::uint64_t id : list.Lookup(current).children)
-      if (id != ROOT_ENTRY_ID && sameName(list.Lookup(id).name, name)) found = &list.Lookup(id);
+      if (id != ROOT_ENTRY_ID && sameName(list.Lookup(id).name.str(), name)) found = &list.Lookup(id);
     if (!found) return nullptr;
     current = found->id;
   }

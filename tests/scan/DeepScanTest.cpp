@@ -130,7 +130,7 @@ TEST(DeepScan, FindsBecomeOneFolderPerTypeNamedFromTheirStartUnits) {
   std::vector<std::u16string> names;
   for (std::uint64_t id : folder.children) {
     const FileEntry& f = s.files.Lookup(id);
-    names.push_back(f.name);
+    names.push_back(f.name.str());
     EXPECT_EQ(f.parentId, folder.id);
     EXPECT_EQ(f.size, 1234u);
     EXPECT_EQ(f.recoveryChance, kChanceMayBeGood);

@@ -103,7 +103,7 @@ TEST_F(NtfsScanTest, AFileWhoseFolderRecordNowHoldsALiveFileLandsInOrphan) {
   EXPECT_EQ(folder->parentId, ROOT_ENTRY_ID);
   const auto& rootChildren = list_->Lookup(ROOT_ENTRY_ID).children;
   EXPECT_EQ(std::count(rootChildren.begin(), rootChildren.end(), ORPHAN_FOLDER_ENTRY_ID), 1);
-  EXPECT_EQ(folder->children, std::vector<std::uint64_t>{orphan.inode});
+  EXPECT_EQ(std::vector<std::uint64_t>(folder->children.begin(), folder->children.end()), std::vector<std::uint64_t>{orphan.inode});
   EXPECT_EQ(list_->Lookup(orphan.inode).parentId, ORPHAN_FOLDER_ENTRY_ID);
 }
 

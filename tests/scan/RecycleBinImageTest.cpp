@@ -40,8 +40,8 @@ class RecycleBinImageTest : public OracleScanTest, public ::testing::WithParamIn
   }
   static std::set<std::uint64_t> recycleIds(DriveFileList& list) {
     std::set<std::uint64_t> ids;
-    for (auto& [id, entry] : list)
-      if (entry.kind == ENTRY_KIND_RECYCLE_BIN) ids.insert(id);
+    for (FileEntry& entry : list)
+      if (entry.kind == ENTRY_KIND_RECYCLE_BIN) ids.insert(entry.id);
     return ids;
   }
 };

@@ -111,7 +111,7 @@ TEST_F(RecycleBinTest, UnicodeRecordsAndDeletedFoldersWithTheirContents) {
   EXPECT_EQ(album->size, 0u);
   auto inside = childrenOf(album->id);
   ASSERT_EQ(inside.size(), 2u) << "names beginning with a dot are passed over";
-  std::vector<std::u16string> names{inside[0]->name, inside[1]->name};
+  std::vector<std::u16string> names{inside[0]->name.str(), inside[1]->name.str()};
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::u16string>{u"inner", u"one.jpg"}));
   for (const FileEntry* e : inside) {
@@ -123,7 +123,7 @@ TEST_F(RecycleBinTest, UnicodeRecordsAndDeletedFoldersWithTheirContents) {
   ASSERT_EQ(root.size(), 2u) << "b.bin from the listed folder; nothing from the dotted one";
   EXPECT_EQ(root[1]->name, u"b.bin");
   std::set<std::uint64_t> ids;
-  for (auto& [id, e] : list) ids.insert(id);
+  for (const FileEntry& e : list) ids.insert(e.id);
   EXPECT_EQ(ids.size(), list.size());
   EXPECT_EQ(list.size(), 2u + 5u) << "root, Docs and five recycle entries, each under its own id";
 }

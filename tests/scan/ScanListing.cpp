@@ -18,7 +18,7 @@ void walk(DriveFileList& list, const FileEntry& folder, const std::u16string& pa
   for (std::uint64_t id : folder.children) {
     if (id == ROOT_ENTRY_ID) continue;
     const FileEntry& e = list.Lookup(id);
-    std::u16string p = path + u"\\" + e.name;
+    std::u16string p = path + u"\\" + e.name.str();
     out[p] = &e;
     if (e.isFolder) walk(list, e, p, out, depth + 1);
   }

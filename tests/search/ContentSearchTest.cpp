@@ -20,7 +20,9 @@ class ContentSearchTest : public ScannedImageTest {
     criteria.contentText = text;
     criteria.hex = hex;
     criteria.matchCase = matchCase;
-    return RunSearch(list, ROOT_ENTRY_ID, pattern, criteria, progress)->Lookup(ROOT_ENTRY_ID).children;
+    std::unique_ptr<DriveFileList> results = RunSearch(list, ROOT_ENTRY_ID, pattern, criteria, progress);
+    const ChildIds& found = results->Lookup(ROOT_ENTRY_ID).children;
+    return {found.begin(), found.end()};
   }
   static bool holds(const std::vector<std::uint64_t>& ids, const FileEntry& entry) {
     return std::find(ids.begin(), ids.end(), entry.id) != ids.end();

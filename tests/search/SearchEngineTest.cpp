@@ -25,7 +25,7 @@ class SearchEngineTest : public AttachedImagesTest {
   std::vector<std::u16string> names(const std::u16string& pattern, const SearchCriteria& criteria) {
     auto results = RunSearch(*drive, ROOT_ENTRY_ID, pattern, criteria, progress);
     std::vector<std::u16string> out;
-    for (std::uint64_t id : results->Lookup(ROOT_ENTRY_ID).children) out.push_back(drive->Lookup(id).name);
+    for (std::uint64_t id : results->Lookup(ROOT_ENTRY_ID).children) out.push_back(drive->Lookup(id).name.str());
     return out;
   }
   // Bytes of the live copy of the deleted file, through the volume's file view.
@@ -84,8 +84,8 @@ TEST_F(SearchEngineTest, EachSearchStoresItsResultSetUnderTheNextName) {
   EXPECT_EQ(drive->Lookup(inRoot.Lookup(ROOT_ENTRY_ID).children[0]).name, u"?ONE.BIN");
   DriveFileList& inDocs = *lists.GetDriveList(second);
   ASSERT_EQ(inDocs.size(), 1u);
-  EXPECT_EQ(inDocs.begin()->second.name, u"DOCS") << "a copy of the look-in folder (case-insensitive)";
-  EXPECT_TRUE(inDocs.begin()->second.children.empty());
+  EXPECT_EQ(inDocs.begin()->name, u"DOCS") << "a copy of the look-in folder (case-insensitive)";
+  EXPECT_TRUE(inDocs.begin()->children.empty());
   EXPECT_EQ(ui.countCalls("messageBox("), 0u);
 }
 
@@ -107,11 +107,11 @@ TEST_F(SearchEngineTest, ACancelKeepsTheMatchesFoundSoFar) {
   ASSERT_TRUE(lists.BuildFileList(u"D:", progress, false, 0, 0));
   std::u16string all, cancelled;
   ASSERT_EQ(SearchDrive(lists, u"D:", u"D:\\", u"*", SearchCriteria{}, progress, all), SearchOutcome::Stored);
-  const std::vector<std::uint64_t> every = lists.GetDriveList(all)->Lookup(ROOT_ENTRY_ID).children;
+  const ChildIds every = lists.GetDriveList(all)->Lookup(ROOT_ENTRY_ID).children;
   ASSERT_GE(every.size(), 10u);
   progress.cancelAfterPumps(6);  // one pump for the root, then one per entry visited
   ASSERT_EQ(SearchDrive(lists, u"D:", u"D:\\", u"*", SearchCriteria{}, progress, cancelled), SearchOutcome::Stored);
-  const std::vector<std::uint64_t>& kept = lists.GetDriveList(cancelled)->Lookup(ROOT_ENTRY_ID).children;
+  const ChildIds& kept = lists.GetDriveList(cancelled)->Lookup(ROOT_ENTRY_ID).children;
   EXPECT_FALSE(kept.empty());
   EXPECT_LT(kept.size(), every.size());
   EXPECT_TRUE(std::equal(kept.begin(), kept.end(), every.begin())) << "the first matches, in the order found";

@@ -99,7 +99,7 @@ class CarvingScanTest : public AttachedImagesTest {
       FileEntry& f = list.Lookup(id);
       if (f.name != name) continue;
       for (std::uint64_t child : f.children)
-        if (list.Lookup(child).name.ends_with(extension)) return &f;
+        if (list.Lookup(child).name.view().ends_with(extension)) return &f;
     }
     return nullptr;
   }
@@ -193,7 +193,7 @@ TEST_F(CarvingScanTest, PhysicalScanOfAFat32VolumeCarvesEveryDeletedFileAtItsFir
 
   // The folders follow the registry's order, and every entry carries the moment the scan began.
   std::vector<std::u16string> folders, registryOrder;
-  for (std::uint64_t id : list.Lookup(ROOT_ENTRY_ID).children) folders.push_back(list.Lookup(id).name);
+  for (std::uint64_t id : list.Lookup(ROOT_ENTRY_ID).children) folders.push_back(list.Lookup(id).name.str());
   for (std::size_t i = 0; i < filterRegistry().count(); ++i) {
     std::u16string name(filterRegistry().item(i)->GetName());
     if (std::find(folders.begin(), folders.end(), name) != folders.end() &&
@@ -203,8 +203,8 @@ TEST_F(CarvingScanTest, PhysicalScanOfAFat32VolumeCarvesEveryDeletedFileAtItsFir
   EXPECT_EQ(folders.size(), 18u);
   EXPECT_EQ(folders, registryOrder);
   std::uint32_t stamp = 0;
-  for (const auto& [id, e] : list) {
-    if (id == ROOT_ENTRY_ID) continue;
+  for (const FileEntry& e : list) {
+    if (e.id == ROOT_ENTRY_ID) continue;
     const std::uint32_t t = static_cast<std::uint32_t>(e.dosDate) << 16 | e.dosTime;
     if (stamp == 0) stamp = t;
     EXPECT_EQ(t, stamp) << utf16ToUtf8(e.name);
@@ -234,7 +234,7 @@ void finishWizardWithout(const std::u16string& itemText) {
 std::vector<std::u16string> carvedNames(DriveFileList& list, FileEntry* folder) {
   std::vector<std::u16string> names;
   if (folder)
-    for (std::uint64_t id : folder->children) names.push_back(list.Lookup(id).name);
+    for (std::uint64_t id : folder->children) names.push_back(list.Lookup(id).name.str());
   return names;
 }
 
