@@ -150,9 +150,9 @@ NtfsNameIndex& NtfsMountedVolume::names() {
   return *names_;
 }
 
-DWORD NtfsMountedVolume::resolve(const std::u16string& path, std::uint64_t& record, const NtfsNameEntry** entry) {
+DWORD NtfsMountedVolume::resolve(const std::u16string& path, std::uint64_t& record, std::optional<NtfsNameEntry>* entry) {
   record = kMftRecordRoot;
-  if (entry) *entry = nullptr;
+  if (entry) entry->reset();
   std::size_t start = 0;
   while (start < path.size()) {
     std::size_t end = path.find(u'\\', start);
@@ -161,10 +161,10 @@ DWORD NtfsMountedVolume::resolve(const std::u16string& path, std::uint64_t& reco
     start = end + 1;
     if (part.empty()) continue;
     bool last = start >= path.size();
-    const NtfsNameEntry* found = names().isFolder(record) ? names().find(record, part) : nullptr;
+    std::optional<NtfsNameEntry> found = names().isFolder(record) ? names().find(record, part) : std::nullopt;
     if (!found) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     record = found->record;
-    if (entry) *entry = found;
+    if (entry) *entry = std::move(found);
   }
   return ERROR_SUCCESS;
 }
@@ -200,9 +200,9 @@ DWORD NtfsMountedVolume::describe(std::uint64_t number, const NtfsNameEntry* ent
 
 DWORD NtfsMountedVolume::stat(const std::u16string& path, VolumeFileInfo& out) {
   std::uint64_t record = 0;
-  const NtfsNameEntry* entry = nullptr;
+  std::optional<NtfsNameEntry> entry;
   if (DWORD e = resolve(path, record, &entry); e != ERROR_SUCCESS) return e;
-  return describe(record, entry, out);
+  return describe(record, entry ? &*entry : nullptr, out);
 }
 
 DWORD NtfsMountedVolume::list(const std::u16string& folder, std::vector<VolumeFileInfo>& out) {
@@ -210,11 +210,9 @@ DWORD NtfsMountedVolume::list(const std::u16string& folder, std::vector<VolumeFi
   std::uint64_t record = 0;
   if (DWORD e = resolve(folder, record, nullptr); e != ERROR_SUCCESS) return e == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : e;
   if (!names().isFolder(record)) return ERROR_DIRECTORY;
-  if (const auto* children = names().children(record)) {
-    for (const NtfsNameEntry& child : *children) {
-      VolumeFileInfo info;
-      if (describe(child.record, &child, info) == ERROR_SUCCESS) out.push_back(std::move(info));
-    }
+  for (const NtfsNameEntry& child : names().children(record)) {
+    VolumeFileInfo info;
+    if (describe(child.record, &child, info) == ERROR_SUCCESS) out.push_back(std::move(info));
   }
   return ERROR_SUCCESS;
 }

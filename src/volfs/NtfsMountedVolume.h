@@ -30,7 +30,7 @@ class NtfsMountedVolume : public MountedVolume {
  private:
   explicit NtfsMountedVolume(std::shared_ptr<NtfsVolumeEntry> volume);
   // The record of a path: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND.
-  DWORD resolve(const std::u16string& path, std::uint64_t& record, const NtfsNameEntry** entry);
+  DWORD resolve(const std::u16string& path, std::uint64_t& record, std::optional<NtfsNameEntry>* entry);
   DWORD describe(std::uint64_t record, const NtfsNameEntry* entry, VolumeFileInfo& out);
   NtfsNameIndex& names();
   // Counts the clear bits of the $Bitmap for the volume's clusters; false if it cannot be read.

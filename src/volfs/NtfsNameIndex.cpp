@@ -1,9 +1,7 @@
 #include "volfs/NtfsNameIndex.h"
 
 #include <algorithm>
-#include <deque>
 #include <functional>
-#include <tuple>
 
 #include "ntfs/Attribute.h"
 #include "ntfs/NtfsLayout.h"
@@ -22,26 +20,37 @@ std::u16string foldNtfsName(const std::u16string& name) {
 
 namespace {
 
-// One $FILE_NAME of a record in use, in the order the records were read.
-struct FoundName {
-  std::uint64_t owner;
-  std::uint64_t parent;
-  std::uint32_t order;  // place in reading order
-  bool dos;
-  std::u16string name;
-};
+constexpr unsigned kLowBits = 16;  // below a record number: a hash, or a place
+constexpr std::uint64_t kLowMask = (1u << kLowBits) - 1;
 
-std::size_t foldedHash(const std::u16string& name) { return std::hash<std::u16string>{}(foldNtfsName(name)); }
+std::uint16_t nameHash(const std::u16string& name) {
+  return static_cast<std::uint16_t>(std::hash<std::u16string>{}(foldNtfsName(name)));
+}
+
+// The $FILE_NAME values of a record, with each one's place among them.
+template <class Visit>
+void forEachFileName(ByteSpan record, Visit visit) {
+  std::uint64_t place = 0;
+  forEachAttribute(record, [&](ByteSpan attr) {
+    if (le32(attr, kAttrType) != kAttrFileName) return true;
+    ByteSpan value = residentValue(attr);
+    if (fitsIn(value.size(), kFnName, 2u * le8(value, kFnNameLength))) visit(value, place);
+    ++place;
+    return place <= kLowMask;
+  });
+}
+
+std::uint64_t parentOf(ByteSpan fileName) { return le64(fileName, kFnParentReference) & kRecordNumberMask; }
+bool isDosName(ByteSpan fileName) { return le8(fileName, kFnNamespace) == kFnNamespaceDos; }
 
 }  // namespace
 
 void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
-  children_.clear();
-  byName_.clear();
+  volume_ = &volume;
+  links_.clear();
   std::uint64_t count = mftRecordCount(volume);
   folders_.assign(static_cast<std::size_t>(count), false);
   std::vector<BYTE> record(volume.recordSize);
-  std::deque<FoundName> found;  // grows without copying what it holds
   for (std::uint64_t number = 0; number < count; ++number) {
     DWORD r = __GetMFTRecord(volume, number, record);
     if (r == 2) break;
@@ -53,69 +62,78 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
     std::uint64_t owner = base != 0 ? base : number;
     if (base == 0) folders_[static_cast<std::size_t>(number)] = (flags & kRecordIsFolder) != 0;
     if (owner < kFirstUserRecord && owner != kMftRecordRoot) continue;  // the system files
-    forEachAttribute(bytes, [&](ByteSpan attr) {
-      if (le32(attr, kAttrType) != kAttrFileName) return true;
-      ByteSpan value = residentValue(attr);
-      if (!fitsIn(value.size(), kFnName, 2u * le8(value, kFnNameLength))) return true;
-      std::uint64_t parent = le64(value, kFnParentReference) & kRecordNumberMask;
-      if (parent == owner) return true;  // the root names itself
-      found.push_back({owner, parent, static_cast<std::uint32_t>(found.size()), le8(value, kFnNamespace) == kFnNamespaceDos,
-                       fileNameText(value)});
-      return true;
+    forEachFileName(bytes, [&](ByteSpan value, std::uint64_t place) {
+      std::uint64_t parent = parentOf(value);
+      if (parent == owner || isDosName(value)) return;  // the root names itself
+      links_.push_back({parent << kLowBits | nameHash(fileNameText(value)), number << kLowBits | place});
     });
   }
-  // Names by (owner, parent), so that each long name gets the DOS name beside it; records are
-  // read in order, so the names of one owner (base and extension records) mostly lie together.
-  std::sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
-    return std::tie(a.owner, a.parent, a.order) < std::tie(b.owner, b.parent, b.order);
+  std::sort(links_.begin(), links_.end(), [](const Link& a, const Link& b) {
+    return a.folderAndHash != b.folderAndHash ? a.folderAndHash < b.folderAndHash : a.holderAndPlace < b.holderAndPlace;
   });
-  // Each folder's lists are made as large as they will be, and the names gathered are let go
-  // group by group, so that the build never holds much more than the index it makes.
-  std::unordered_map<std::uint64_t, std::size_t> perFolder;
-  for (const FoundName& f : found)
-    if (!f.dos) ++perFolder[f.parent];
-  for (const auto& [folder, names] : perFolder) {
-    children_[folder].reserve(names);
-    byName_[folder].reserve(names);
-  }
-  while (!found.empty()) {
-    std::size_t end = 0;
-    const std::u16string* dos = nullptr;
-    std::size_t longNames = 0;
-    for (; end < found.size() && found[end].owner == found[0].owner && found[end].parent == found[0].parent; ++end) {
-      if (found[end].dos) dos = &found[end].name;
-      else ++longNames;
-    }
-    std::uint64_t parent = found[0].parent;
-    for (std::size_t i = 0; i < end; ++i) {
-      if (found[i].dos) continue;
-      auto& list = children_[parent];
-      byName_[parent].push_back({foldedHash(found[i].name), list.size()});
-      list.push_back(NtfsNameEntry{std::move(found[i].name), dos && longNames == 1 ? *dos : std::u16string(),
-                                   found[i].owner});
-    }
-    found.erase(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(end));
-  }
-  for (auto& [folder, hashes] : byName_) std::sort(hashes.begin(), hashes.end());
 }
 
-const std::vector<NtfsNameEntry>* NtfsNameIndex::children(std::uint64_t folder) const {
-  auto it = children_.find(folder);
-  return it == children_.end() ? nullptr : &it->second;
+std::pair<std::deque<NtfsNameIndex::Link>::const_iterator, std::deque<NtfsNameIndex::Link>::const_iterator>
+NtfsNameIndex::linksOf(std::uint64_t folder, std::uint16_t lowHash, std::uint16_t highHash) const {
+  auto first = std::lower_bound(links_.begin(), links_.end(), folder << kLowBits | lowHash,
+                                [](const Link& l, std::uint64_t key) { return l.folderAndHash < key; });
+  auto last = std::upper_bound(first, links_.end(), folder << kLowBits | highHash,
+                               [](std::uint64_t key, const Link& l) { return key < l.folderAndHash; });
+  return {first, last};
 }
 
-const NtfsNameEntry* NtfsNameIndex::find(std::uint64_t folder, const std::u16string& name) const {
-  auto it = byName_.find(folder);
-  if (it == byName_.end()) return nullptr;
+// The long name a link stands for, read again from its record, with the DOS name that the
+// record gives the file in the same folder when the file has no other long name there.
+std::optional<NtfsNameEntry> NtfsNameIndex::nameOf(const Link& link) const {
+  std::uint64_t holder = link.holderAndPlace >> kLowBits;
+  std::uint64_t wanted = link.holderAndPlace & kLowMask;
+  std::uint64_t folder = link.folderAndHash >> kLowBits;
+  std::vector<BYTE> record(volume_->recordSize);
+  if (__GetMFTRecord(*volume_, holder, record) != 0) return std::nullopt;
+  ByteSpan bytes(record.data(), record.size());
+  std::uint64_t base = le64(bytes, kRecordBaseReference) & kRecordNumberMask;
+  NtfsNameEntry entry;
+  entry.record = base != 0 ? base : holder;
+  bool found = false;
+  std::u16string dos;
+  int longNames = 0;
+  forEachFileName(bytes, [&](ByteSpan value, std::uint64_t place) {
+    if (parentOf(value) != folder) return;
+    if (isDosName(value)) {
+      dos = fileNameText(value);
+      return;
+    }
+    ++longNames;
+    if (place == wanted) {
+      entry.name = fileNameText(value);
+      found = true;
+    }
+  });
+  if (!found) return std::nullopt;
+  if (longNames == 1) entry.shortName = std::move(dos);
+  return entry;
+}
+
+std::vector<NtfsNameEntry> NtfsNameIndex::children(std::uint64_t folder) const {
+  auto [first, last] = linksOf(folder, 0, static_cast<std::uint16_t>(kLowMask));
+  std::vector<Link> links(first, last);
+  std::sort(links.begin(), links.end(), [](const Link& a, const Link& b) { return a.holderAndPlace < b.holderAndPlace; });
+  std::vector<NtfsNameEntry> out;
+  for (const Link& link : links)
+    if (std::optional<NtfsNameEntry> entry = nameOf(link)) out.push_back(std::move(*entry));
+  return out;
+}
+
+std::optional<NtfsNameEntry> NtfsNameIndex::find(std::uint64_t folder, const std::u16string& name) const {
+  std::uint16_t hash = nameHash(name);
   std::u16string folded = foldNtfsName(name);
-  std::size_t hash = std::hash<std::u16string>{}(folded);
-  const std::vector<NtfsNameEntry>& names = children_.at(folder);
-  // The first name of the folder that folds alike (entries of one hash are in name order).
-  for (auto at = std::lower_bound(it->second.begin(), it->second.end(), std::pair<std::size_t, std::size_t>{hash, 0});
-       at != it->second.end() && at->first == hash; ++at) {
-    if (foldNtfsName(names[at->second].name) == folded) return &names[at->second];
+  // The first name of the folder that folds alike, in the order of the records.
+  auto [first, last] = linksOf(folder, hash, hash);
+  for (auto it = first; it != last; ++it) {
+    std::optional<NtfsNameEntry> entry = nameOf(*it);
+    if (entry && foldNtfsName(entry->name) == folded) return entry;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 bool NtfsNameIndex::isFolder(std::uint64_t record) const {
