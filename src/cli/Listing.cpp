@@ -1,6 +1,6 @@
 #include "cli/Listing.h"
 
-#include <cstdio>
+#include <charconv>
 #include <unordered_set>
 
 #include "cli/JsonText.h"
@@ -21,35 +21,58 @@ constexpr int kMaxDepth = 2048;
 
 std::string utf8(std::u16string_view s) { return utf16ToUtf8(s); }
 
-std::string modifiedText(const FileEntry& e) {
+void appendNumber(std::string& line, std::uint64_t n) {
+  char digits[20];
+  line.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+
+// At least width digits, zeros in front.
+void appendPadded(std::string& line, unsigned n, std::size_t width) {
+  char digits[10];
+  char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  line.append(width > static_cast<std::size_t>(end - digits) ? width - static_cast<std::size_t>(end - digits) : 0, '0');
+  line.append(digits, end);
+}
+
+// "YYYY-MM-DD HH:MM:SS" in local time; nothing when the time is unknown.
+void appendModified(std::string& line, const FileEntry& e) {
   FILETIME local{};
   SYSTEMTIME t{};
-  if (!entryModifiedTime(e, local) || !FileTimeToSystemTime(&local, &t)) return "";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return buf;
+  if (!entryModifiedTime(e, local) || !FileTimeToSystemTime(&local, &t)) return;
+  appendPadded(line, t.wYear, 4);
+  line += '-';
+  appendPadded(line, t.wMonth, 2);
+  line += '-';
+  appendPadded(line, t.wDay, 2);
+  line += ' ';
+  appendPadded(line, t.wHour, 2);
+  line += ':';
+  appendPadded(line, t.wMinute, 2);
+  line += ':';
+  appendPadded(line, t.wSecond, 2);
 }
 
 // The chance as printed: deleted files are rated first (NTFS files on first use); nothing at all
 // while the setting hides chances.
 struct Chance {
-  std::string number;
-  std::string word;
-};
-Chance chanceOf(FileEntry& e) {
-  if (!settings().ShowRecoveryChanses) return {};
-  if (!e.deleted || e.isFolder) return {std::to_string(e.recoveryChance), ""};
+  bool shown = false;
+  std::uint8_t level = 0;
   WCHAR text[kRecoveryChanceTextUnits] = {};
-  std::uint8_t level = GetRecoveryChanceText(text, e);
-  return {std::to_string(level), utf8(text)};
+};
+void rate(FileEntry& e, Chance& chance) {
+  chance.shown = settings().ShowRecoveryChanses;
+  chance.text[0] = 0;
+  if (!chance.shown) return;
+  chance.level = !e.deleted || e.isFolder ? e.recoveryChance : GetRecoveryChanceText(chance.text, e);
 }
 
-std::string tsvField(const std::string& s) {
-  std::string out;
-  for (char c : s) out += (c == '\t' || c == '\n' || c == '\r') ? ' ' : c;
-  return out;
+// UTF-8 of a text, with tabs and line breaks as spaces, so that a name cannot break a line.
+void appendTsvText(std::string& line, std::u16string_view text) {
+  std::size_t from = line.size();
+  line += utf16ToUtf8(text);
+  for (std::size_t i = from; i < line.size(); ++i)
+    if (line[i] == '\t' || line[i] == '\n' || line[i] == '\r') line[i] = ' ';
 }
-
 
 }  // namespace
 
@@ -63,6 +86,7 @@ bool parseListingFormat(const std::string& text, ListingFormat& out) {
 
 std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folder) {
   std::vector<ListedEntry> out;
+  out.reserve(list.size());
   struct Frame {
     std::uint64_t id;
     std::size_t next;
@@ -122,29 +146,60 @@ FileEntry* entryAtListedPath(DriveFileList& list, const std::u16string& path) {
 
 void printListing(const std::vector<ListedEntry>& entries, ListingFormat format, std::ostream& out) {
   if (format == ListingFormat::Tsv) out << "path\tfolder\tdeleted\tsize\tchance\tmodified\tstart\tid\n";
+  std::string line;
+  std::string modified;
+  Chance chance;
   for (const ListedEntry& l : entries) {
     FileEntry& e = *l.entry;
-    Chance chance = chanceOf(e);
-    std::string modified = modifiedText(e);
+    rate(e, chance);
+    modified.clear();
+    appendModified(modified, e);
+    line.clear();
     switch (format) {
       case ListingFormat::Tsv:
-        out << tsvField(utf8(l.path)) << '\t' << e.isFolder << '\t' << e.deleted << '\t' << e.size << '\t' << chance.number
-            << '\t' << modified << '\t' << e.startPosition << '\t' << e.id << '\n';
+        appendTsvText(line, l.path);
+        line += e.isFolder ? "\t1\t" : "\t0\t";
+        line += e.deleted ? "1\t" : "0\t";
+        appendNumber(line, e.size);
+        line += '\t';
+        if (chance.shown) appendNumber(line, chance.level);
+        line += '\t';
+        line += modified;
+        line += '\t';
+        appendNumber(line, e.startPosition);
+        line += '\t';
+        appendNumber(line, e.id);
+        line += '\n';
         break;
       case ListingFormat::Json:
-        out << "{\"path\":" << jsonString(utf8(l.path)) << ",\"folder\":" << e.isFolder << ",\"deleted\":" << e.deleted
-            << ",\"size\":" << e.size << ",\"chance\":" << (chance.number.empty() ? "null" : chance.number)
-            << ",\"modified\":" << jsonString(modified) << ",\"start\":" << e.startPosition << ",\"id\":" << e.id << "}\n";
+        line += "{\"path\":" + jsonString(utf8(l.path)) + ",\"folder\":" + (e.isFolder ? "1" : "0") +
+                ",\"deleted\":" + (e.deleted ? "1" : "0") + ",\"size\":";
+        appendNumber(line, e.size);
+        line += ",\"chance\":";
+        if (chance.shown) appendNumber(line, chance.level);
+        else line += "null";
+        line += ",\"modified\":" + jsonString(modified) + ",\"start\":";
+        appendNumber(line, e.startPosition);
+        line += ",\"id\":";
+        appendNumber(line, e.id);
+        line += "}\n";
         break;
       case ListingFormat::Text:
-        out << std::string(static_cast<std::size_t>(l.depth) * 2, ' ') << utf8(e.name) << (e.isFolder ? "\\" : "");
-        if (!e.isFolder) out << "  " << e.size << " 字节";
-        if (!modified.empty()) out << "  " << modified;
-        if (e.deleted) out << "  " << utf8(std::u16string(loadString(e.isFolder ? res::IDS_TYPE_DELETED_FOLDER : res::IDS_TYPE_DELETED_FILE)));
-        if (!chance.word.empty()) out << "  " << chance.word;
-        out << '\n';
+        line.append(static_cast<std::size_t>(l.depth) * 2, ' ');
+        line += utf8(e.name);
+        if (e.isFolder) line += '\\';
+        if (!e.isFolder) {
+          line += "  ";
+          appendNumber(line, e.size);
+          line += " 字节";
+        }
+        if (!modified.empty()) line += "  " + modified;
+        if (e.deleted) line += "  " + utf8(loadString(e.isFolder ? res::IDS_TYPE_DELETED_FOLDER : res::IDS_TYPE_DELETED_FILE));
+        if (chance.text[0] != 0) line += "  " + utf8(chance.text);
+        line += '\n';
         break;
     }
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
   }
 }
 

@@ -59,3 +59,11 @@ void LOG_Write(LogModule* module, int level, std::u16string_view format, const A
   const tarvosk::FormatArg list[] = {tarvosk::FormatArg(args)..., tarvosk::FormatArg(0)};
   tarvosk::logWriteArgs(module, level, format, list, sizeof...(A));
 }
+
+// A format given as a character array (a literal) is measured only when the log is open: the
+// low-level layers trace every record and cluster they read.
+template <std::size_t N, class... A>
+void LOG_Write(LogModule* module, int level, const char16_t (&format)[N], const A&... args) {
+  if (!LOG_IsOpen()) return;
+  LOG_Write(module, level, std::u16string_view(format), args...);
+}
