@@ -63,6 +63,9 @@ mkdir -p "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12"
 cp "$files/deep.txt" "$mnt/d1/d2/d3/d4/d5/d6/d7/d8/d9/d10/d11/d12/deep.txt"
 mkdir "$mnt/中文文件夹"
 cp "$files/report.txt" "$mnt/中文文件夹/报告.txt"
+# A long name with a DOS name beside it.
+cp "$files/small.txt" "$mnt/Long name.txt"
+setfattr -n system.ntfs_dos_name -v "LONGNA~1.TXT" "$mnt/Long name.txt" || fail "setfattr could not give the file a DOS name"
 # A fragmented file, written into the holes of a filled volume.
 fragment_free_space "$mnt/fill"
 cp "$files/frag.bin" "$mnt/frag.bin"

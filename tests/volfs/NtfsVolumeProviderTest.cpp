@@ -167,6 +167,25 @@ TEST_F(NtfsProviderTest, ListingsShowLiveEntriesOnly) {
   EXPECT_EQ(fill.size(), static_cast<std::size_t>(std::count(fls.begin(), fls.end(), '\n'))) << "fls -u of the folder";
 }
 
+TEST_F(NtfsProviderTest, ALongNameShowsTheDosNameBesideIt) {
+  auto found = [&](const std::u16string& pattern, WIN32_FIND_DATAW& data) {
+    HANDLE f = FindFirstFileW(path(pattern).c_str(), &data);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    FindClose(f);
+    return true;
+  };
+  WIN32_FIND_DATAW data{};
+  ASSERT_TRUE(found(u"Long name.txt", data));
+  EXPECT_EQ(std::u16string(data.cFileName), u"Long name.txt");
+  EXPECT_EQ(std::u16string(data.cAlternateFileName), u"LONGNA~1.TXT");
+  ASSERT_TRUE(found(u"longna~1.txt", data)) << "a search matches the DOS name too";
+  EXPECT_EQ(std::u16string(data.cFileName), u"Long name.txt");
+  EXPECT_EQ(GetFileAttributesW(path(u"LONGNA~1.TXT").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "paths are made of long names";
+  ASSERT_TRUE(found(u"linked.txt", data));
+  EXPECT_EQ(std::u16string(data.cAlternateFileName), u"") << "41 names of one file in one folder";
+}
+
 TEST_F(NtfsProviderTest, AttributesSizesAndLookupErrors) {
   auto attributes = [&](const std::u16string& inner) { return GetFileAttributesW(path(inner).c_str()); };
   EXPECT_TRUE(attributes(u"comp") & FILE_ATTRIBUTE_DIRECTORY);
