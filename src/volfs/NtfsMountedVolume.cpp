@@ -99,25 +99,28 @@ bool NtfsMountedVolume::countFreeClusters(std::uint64_t& free) {
   ByteSpan data = bitmapDataAttribute(volume_);
   std::vector<Run> runs;
   if (!data.data() || decodeRunList(data, runs) != 0) return false;
+  // Only clusters the device holds can be free: a damaged boot sector can claim 2^60 clusters
+  // and a damaged $Bitmap run can cover the whole disk, which would be read to its end.
+  const std::uint64_t counted = std::min(totalClusters_, volume_.volumeClusters);
   std::uint64_t bitsPerCluster = static_cast<std::uint64_t>(volume_.clusterSize) * 8;
   free = 0;
   std::uint64_t cluster = 0;  // first volume cluster covered by the bitmap clusters being read
   std::vector<BYTE> buffer(static_cast<std::size_t>(volume_.clusterSize) * kBitmapClustersPerRead);
   for (const Run& run : runs) {
+    if (cluster >= counted) break;
     if (run.startCluster < 0) {
-      // A sparse run reads as zeros: every cluster it covers is free. Counted at once, since a
-      // damaged run list can make it cover 2^48 bitmap clusters.
-      std::uint64_t left = totalClusters_ - std::min(cluster, totalClusters_);
+      // A sparse run reads as zeros: every cluster it covers is free. Counted at once.
+      std::uint64_t left = counted - cluster;
       std::uint64_t bits = run.length > left / bitsPerCluster ? left : run.length * bitsPerCluster;
       free += bits;
       cluster += bits;
       continue;
     }
-    for (std::uint64_t done = 0; done < run.length && cluster < totalClusters_;) {
+    for (std::uint64_t done = 0; done < run.length && cluster < counted;) {
       auto n = static_cast<DWORD>(std::min<std::uint64_t>(kBitmapClustersPerRead, run.length - done));
       if (__ReadClusters(volume_, static_cast<std::uint64_t>(run.startCluster) + done, n, buffer.data()) != 0)
         return false;
-      std::uint64_t bits = std::min<std::uint64_t>(n * bitsPerCluster, totalClusters_ - cluster);
+      std::uint64_t bits = std::min<std::uint64_t>(n * bitsPerCluster, counted - cluster);
       std::uint64_t used = 0;
       for (std::uint64_t i = 0; i < bits / 8; ++i) used += static_cast<std::uint64_t>(std::popcount(buffer[i]));
       for (std::uint64_t i = bits / 8 * 8; i < bits; ++i) used += (buffer[i / 8] >> (i % 8)) & 1;
