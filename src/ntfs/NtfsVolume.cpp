@@ -23,7 +23,9 @@ std::array<NtfsVolumeEntry, kNtfsTableSize> g_volumes;
 // Records of 256 bytes up to 64 KiB are accepted; anything else is a damaged boot sector.
 constexpr DWORD kMinRecordSize = 256;
 constexpr DWORD kMaxRecordSize = 65536;
-constexpr DWORD kMftWindowBytes = 65536;
+// The stretch of the $MFT read at once. Above the disk source's largest read-ahead request, so
+// that the records come straight into the window, copied once.
+constexpr DWORD kMftWindowBytes = 128 * 1024;
 constexpr std::size_t kMaxDriveName = 250;
 
 DWORD addressOf(const NtfsVolumeEntry& entry) {
