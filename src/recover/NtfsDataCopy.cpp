@@ -18,6 +18,7 @@ namespace tarvosk {
 namespace {
 
 constexpr std::uint32_t kDecompressedUnitClusters = 16;
+constexpr std::uint64_t kCopyStretchBytes = 256 * 1024;
 
 std::u16string message(unsigned id) { return std::u16string(loadString(id)); }
 
@@ -122,37 +123,54 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
   if (ntfs::isCompressed(data))
     return copyCompressed(volume, data, runs, clusterSize, output, path, job);
 
-  std::vector<std::uint8_t> cluster(clusterSize);
-  const std::vector<std::uint8_t> zeros(clusterSize, 0);
+  // Clusters that follow each other in a run are read and written a stretch at a time; the
+  // copy still polls once per cluster. With a selection every cluster is taken alone.
+  const std::uint64_t stretchClusters = selection ? 1 : std::max<std::uint64_t>(1, kCopyStretchBytes / clusterSize);
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(stretchClusters * clusterSize));
+  const std::vector<std::uint8_t> zeros(buffer.size(), 0);
   std::uint64_t counted = 0;
   // Nothing past the data size (rounded up to a cluster) is copied: a hostile run list cannot
   // make the copy run on, and the file is cut to its data size at the end anyway.
   const std::uint64_t dataSize = ntfs::attributeDataSize(data);
   const std::uint64_t wanted = (dataSize + clusterSize - 1) / clusterSize * clusterSize;
   for (const Run& run : runs) {
-    for (std::uint64_t i = 0; i < run.length && counted < wanted; ++i) {
+    for (std::uint64_t i = 0; i < run.length && counted < wanted;) {
       bool sparse = run.startCluster == kSparseRun;
       std::uint64_t lcn = sparse ? 0 : static_cast<std::uint64_t>(run.startCluster) + i;
       if (selection && (sparse || std::find(selection->begin(), selection->end(), lcn) == selection->end())) {
         counted += clusterSize;
         job.addProgress(clusterSize);
+        ++i;
         continue;
       }
+      std::uint64_t n = std::min({stretchClusters, run.length - i, (wanted - counted) / clusterSize});
       // A sparse run's clusters are zeros: written, so that the file comes back whole.
       const std::uint8_t* bytes = zeros.data();
       if (!sparse) {
-        if (ReadClusters(volume, lcn, 1, cluster) != 0)
-          return fail(output, path, job,
-                      format(loadString(res::IDS_CLUSTER_READ_ERROR), static_cast<std::int32_t>(run.startCluster)));
-        bytes = cluster.data();
+        auto read = [&](std::uint64_t clusters) {
+          return ReadClusters(volume, lcn, static_cast<DWORD>(clusters),
+                              std::span<BYTE>(buffer.data(), static_cast<std::size_t>(clusters * clusterSize))) == 0;
+        };
+        // A stretch that cannot be read is taken a cluster at a time, so that the copy fails at
+        // the cluster that cannot be read, after the ones before it.
+        if (!read(n)) {
+          n = 1;
+          if (!read(1))
+            return fail(output, path, job,
+                        format(loadString(res::IDS_CLUSTER_READ_ERROR), static_cast<std::int32_t>(run.startCluster)));
+        }
+        bytes = buffer.data();
       }
-      if (!writeAll(output, bytes, clusterSize)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
-      counted += clusterSize;
-      job.addProgress(clusterSize);
-      if (job.window) job.window->pumpOneMessage();
-      if (job.cancelled()) {
-        discardOutputFile(output, path);
-        return NtfsCopyResult::Cancelled;
+      if (!writeAll(output, bytes, n * clusterSize)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+      counted += n * clusterSize;
+      job.addProgress(n * clusterSize);
+      i += n;
+      for (std::uint64_t polled = 0; polled < n; ++polled) {
+        if (job.window) job.window->pumpOneMessage();
+        if (job.cancelled()) {
+          discardOutputFile(output, path);
+          return NtfsCopyResult::Cancelled;
+        }
       }
     }
   }

@@ -145,5 +145,16 @@ TEST_F(RecoverNtfsFilesTest, AReadFailureInAFragmentedRunListEndsIn148AndLeavesN
   EXPECT_FALSE(std::filesystem::exists(outputOf(frag)));
 }
 
+TEST_F(RecoverNtfsFilesTest, AReadFailureInsideARunFailsAtThatClusterAfterTheOnesBeforeIt) {
+  // plain.bin lies in one run of 74 clusters, read a stretch at a time; the 11th cannot be read.
+  std::uint64_t sector = firstSectorOf("recover-ntfs.img", "plain.bin");
+  DriveFileList& list = scan("recover-ntfs.img", AttachOptions{.removable = false, .badSectors = {{sector + 10 * 8 + 3, 1}}});
+  FileEntry& plain = mustFind(list, "plain.bin");
+  EXPECT_FALSE(RecoverEntry(list, plain, nullptr, target(), job));
+  EXPECT_EQ(job.log, u"File plain.bin: 失败于错误 \"读取簇 " + utf8ToUtf16(std::to_string(sector / 8)) + u" 时发生错误\"\r\n");
+  EXPECT_EQ(job.progress, 10u * 4096) << "the ten clusters before the bad one were copied";
+  EXPECT_FALSE(std::filesystem::exists(outputOf(plain)));
+}
+
 }  // namespace
 }  // namespace tarvosk::test
