@@ -123,16 +123,18 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
   if (ntfs::isCompressed(data))
     return copyCompressed(volume, data, runs, clusterSize, output, path, job);
 
-  // Clusters that follow each other in a run are read and written a stretch at a time; the
-  // copy still polls once per cluster. With a selection every cluster is taken alone.
-  const std::uint64_t stretchClusters = selection ? 1 : std::max<std::uint64_t>(1, kCopyStretchBytes / clusterSize);
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(stretchClusters * clusterSize));
-  const std::vector<std::uint8_t> zeros(buffer.size(), 0);
   std::uint64_t counted = 0;
   // Nothing past the data size (rounded up to a cluster) is copied: a hostile run list cannot
   // make the copy run on, and the file is cut to its data size at the end anyway.
   const std::uint64_t dataSize = ntfs::attributeDataSize(data);
   const std::uint64_t wanted = (dataSize + clusterSize - 1) / clusterSize * clusterSize;
+  // Clusters that follow each other in a run are read and written a stretch at a time; the
+  // copy still polls once per cluster. With a selection every cluster is taken alone. Small
+  // files get a buffer of their own size, and zeros are made only for a sparse run.
+  const std::uint64_t stretchClusters =
+      selection ? 1 : std::clamp<std::uint64_t>(wanted / clusterSize, 1, std::max<std::uint64_t>(1, kCopyStretchBytes / clusterSize));
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(stretchClusters * clusterSize));
+  std::vector<std::uint8_t> zeros;
   for (const Run& run : runs) {
     for (std::uint64_t i = 0; i < run.length && counted < wanted;) {
       bool sparse = run.startCluster == kSparseRun;
@@ -145,6 +147,7 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
       }
       std::uint64_t n = std::min({stretchClusters, run.length - i, (wanted - counted) / clusterSize});
       // A sparse run's clusters are zeros: written, so that the file comes back whole.
+      if (sparse) zeros.resize(buffer.size(), 0);
       const std::uint8_t* bytes = zeros.data();
       if (!sparse) {
         auto read = [&](std::uint64_t clusters) {
