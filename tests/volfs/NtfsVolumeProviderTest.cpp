@@ -229,42 +229,39 @@ TEST_F(NtfsVolumeTest, HandBuiltVolumeSpaceAndLabel) {
   EXPECT_EQ(std::u16string(fs), u"NTFS");
 }
 
-TEST_F(NtfsVolumeTest, ASparseBitmapRunCountsAsFreeClustersAtOnce) {
-  // A damaged volume: 2^52 sectors claimed, and a $Bitmap whose one run is sparse over 2^48
-  // clusters. The free count used to walk the sparse run 64 zero clusters at a time.
-  std::vector<std::uint8_t> bytes = simpleVolume(4096, 1024, 0xF6, 128, 32);
-  putLe64(bytes.data() + 40, std::uint64_t{1} << 52);
-  std::vector<std::uint8_t> bitmap = RecordBuilder()
-                                         .fileName(5, u"$Bitmap", 3)
-                                         .nonResident(0x80, encodeRunList({{std::uint64_t{1} << 48, 0, true}}), 16)
-                                         .build();
-  std::copy(bitmap.begin(), bitmap.end(), bytes.begin() + 4 * 4096 + 6 * 1024);
-  WCHAR letter = attachBytes(bytes);
-  std::u16string root{letter, u':', u'\\'};
-  ULARGE_INTEGER available{}, total{}, totalFree{};
-  ASSERT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) << GetLastError();
-  const std::uint64_t clusters = (std::uint64_t{1} << 52) / 8;
-  EXPECT_EQ(total.QuadPart, clusters * 4096) << "the size the boot sector claims";
-  EXPECT_EQ(totalFree.QuadPart, 128u * 4096) << "a sparse bitmap reads as zeros: every cluster of the device is free";
+// A damaged volume of 128 clusters (0-12 in use) whose boot sector claims 2^52 sectors and
+// whose $Bitmap has one run.
+class DamagedBitmapTest : public NtfsVolumeTest {
+ protected:
+  // The total and free bytes that GetDiskFreeSpaceExW reports with that $Bitmap run.
+  std::pair<std::uint64_t, std::uint64_t> spaceWith(const RunPair& bitmapRun) {
+    std::vector<std::uint8_t> bytes = simpleVolume(4096, 1024, 0xF6, 128, 32);
+    putLe64(bytes.data() + 40, std::uint64_t{1} << 52);
+    std::vector<std::uint8_t> bitmap =
+        RecordBuilder().fileName(5, u"$Bitmap", 3).nonResident(0x80, encodeRunList({bitmapRun}), 16).build();
+    std::copy(bitmap.begin(), bitmap.end(), bytes.begin() + 4 * 4096 + 6 * 1024);
+    WCHAR letter = attachBytes(bytes);
+    std::u16string root{letter, u':', u'\\'};
+    ULARGE_INTEGER available{}, total{}, totalFree{};
+    EXPECT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) << GetLastError();
+    return {total.QuadPart, totalFree.QuadPart};
+  }
+};
+
+TEST_F(DamagedBitmapTest, ASparseRunCountsAsFreeClustersAtOnce) {
+  // The run is sparse over 2^48 clusters: the free count used to walk it 64 zero clusters at a
+  // time.
+  auto [total, free] = spaceWith({std::uint64_t{1} << 48, 0, true});
+  EXPECT_EQ(total, (std::uint64_t{1} << 52) / 8 * 4096) << "the size the boot sector claims";
+  EXPECT_EQ(free, 128u * 4096) << "a sparse bitmap reads as zeros: every cluster of the device is free";
 }
 
-TEST_F(NtfsVolumeTest, ABitmapRunOverTheWholeDiskIsReadOnlyForTheClustersTheDeviceHolds) {
-  // 2^52 sectors claimed, and a $Bitmap of one run of 2^40 clusters starting where the real one
-  // does: the free count used to read the disk to its end (here: until a read past the end
-  // failed, leaving the free count unknown).
-  std::vector<std::uint8_t> bytes = simpleVolume(4096, 1024, 0xF6, 128, 32);
-  putLe64(bytes.data() + 40, std::uint64_t{1} << 52);
+TEST_F(DamagedBitmapTest, ARunOverTheWholeDiskIsReadOnlyForTheClustersTheDeviceHolds) {
+  // The run covers 2^40 clusters from where the real bitmap lies: the free count used to read
+  // the disk to its end (here: until a read past the end failed, leaving the count unknown).
   const std::int64_t bitmapCluster = 4 + 32 * 1024 / 4096;
-  std::vector<std::uint8_t> bitmap = RecordBuilder()
-                                         .fileName(5, u"$Bitmap", 3)
-                                         .nonResident(0x80, encodeRunList({{std::uint64_t{1} << 40, bitmapCluster}}), 16)
-                                         .build();
-  std::copy(bitmap.begin(), bitmap.end(), bytes.begin() + 4 * 4096 + 6 * 1024);
-  WCHAR letter = attachBytes(bytes);
-  std::u16string root{letter, u':', u'\\'};
-  ULARGE_INTEGER available{}, total{}, totalFree{};
-  ASSERT_TRUE(GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) << GetLastError();
-  EXPECT_EQ(totalFree.QuadPart, (128u - 13u) * 4096) << "clusters 0-12 in use, the rest of the device free";
+  std::uint64_t free = spaceWith({std::uint64_t{1} << 40, bitmapCluster}).second;
+  EXPECT_EQ(free, (128u - 13u) * 4096) << "clusters 0-12 in use, the rest of the device free";
 }
 
 TEST_F(NtfsVolumeTest, VolumeWithDamagedRecordZeroIsNotMounted) {
