@@ -146,10 +146,12 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
         continue;
       }
       std::uint64_t n = std::min({stretchClusters, run.length - i, (wanted - counted) / clusterSize});
-      // A sparse run's clusters are zeros: written, so that the file comes back whole.
-      if (sparse) zeros.resize(buffer.size(), 0);
-      const std::uint8_t* bytes = zeros.data();
-      if (!sparse) {
+      const std::uint8_t* bytes = nullptr;
+      if (sparse) {
+        // A sparse run's clusters are zeros: written, so that the file comes back whole.
+        zeros.resize(buffer.size(), 0);
+        bytes = zeros.data();
+      } else {
         auto read = [&](std::uint64_t clusters) {
           return ReadClusters(volume, lcn, static_cast<DWORD>(clusters),
                               std::span<BYTE>(buffer.data(), static_cast<std::size_t>(clusters * clusterSize))) == 0;

@@ -31,10 +31,9 @@ ChildIds& ChildIds::operator=(ChildIds&& other) noexcept {
 
 void ChildIds::push_back(std::uint64_t id) {
   if (size_ == capacity_) {
-    if (capacity_ == std::numeric_limits<std::uint32_t>::max()) throw std::length_error("ChildIds: too many ids");
-    std::uint32_t grown = capacity_ < 4 ? 4 : capacity_ > std::numeric_limits<std::uint32_t>::max() / 2
-                                                  ? std::numeric_limits<std::uint32_t>::max()
-                                                  : capacity_ * 2;
+    constexpr std::uint32_t kMost = std::numeric_limits<std::uint32_t>::max();
+    if (capacity_ == kMost) throw std::length_error("ChildIds: too many ids");
+    std::uint32_t grown = capacity_ < 4 ? 4 : capacity_ > kMost / 2 ? kMost : capacity_ * 2;
     auto* ids = new std::uint64_t[grown];
     std::copy(begin(), end(), ids);
     delete[] ids_;

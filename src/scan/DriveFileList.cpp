@@ -37,13 +37,18 @@ void DriveFileList::growTable() {
 }
 
 FileEntry& DriveFileList::Lookup(std::uint64_t id) {
-  if (FileEntry* found = Find(id)) return *found;
+  if (slots_.empty()) growTable();
+  std::size_t slot = slotOf(id);
+  if (slots_[slot] != 0) return entryAt(slots_[slot] - 1);
   if (size_ >= std::numeric_limits<std::uint32_t>::max() - 1) throw std::length_error("DriveFileList: too many entries");
-  if ((size_ + 1) * 4 > slots_.size() * 3) growTable();
+  if ((size_ + 1) * 4 > slots_.size() * 3) {
+    growTable();
+    slot = slotOf(id);
+  }
   if (size_ % kBlockEntries == 0) blocks_.push_back(std::make_unique<Block>());
   auto place = static_cast<std::uint32_t>(size_++);
   blocks_.back()->ids[place % kBlockEntries] = id;
-  slots_[slotOf(id)] = place + 1;
+  slots_[slot] = place + 1;
   return entryAt(place);
 }
 

@@ -64,7 +64,8 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
     if (owner < kFirstUserRecord && owner != kMftRecordRoot) continue;  // the system files
     forEachFileName(bytes, [&](ByteSpan value, std::uint64_t place) {
       std::uint64_t parent = parentOf(value);
-      if (parent == owner || isDosName(value)) return;  // the root names itself
+      if (parent == owner) return;  // the root names itself
+      if (isDosName(value)) return;  // read again beside its long name when asked for
       links_.push_back({parent << kLowBits | nameHash(fileNameText(value)), number << kLowBits | place});
     });
   }
