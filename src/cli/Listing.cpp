@@ -11,7 +11,7 @@
 #include "res/StringTable.h"
 #include "scan/EntryTimes.h"
 #include "scan/RecoveryChance.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 namespace tarvosk::cli {
 

@@ -9,7 +9,7 @@
 #include "log/Log.h"
 #include "platform/CodePage.h"
 #include "platform/WinError.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "volfs/FileSystems.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "scan/PopulateNTFS.h"
 #include "scan/RecycleBin.h"
 #include "scan/ScanChecks.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 namespace tarvosk {
 

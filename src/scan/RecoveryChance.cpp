@@ -9,7 +9,7 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/NtfsFileData.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 namespace tarvosk {
 

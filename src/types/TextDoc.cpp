@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "types/LookAhead.h"
 
 namespace tarvosk {

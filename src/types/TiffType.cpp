@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "types/LookAhead.h"
 
 namespace tarvosk {

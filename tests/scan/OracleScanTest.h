@@ -9,7 +9,7 @@
 
 #include "ScanListing.h"
 #include "scan/FileList.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/ByteOrder.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "types/LookAhead.h"
 
 namespace tarvosk::test {

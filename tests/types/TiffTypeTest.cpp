@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "types/FilterRegistry.h"
 #include "types/CanonCR2Type.h"
 #include "types/CarvingDisk.h"

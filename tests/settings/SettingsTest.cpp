@@ -5,7 +5,7 @@
 
 #include "platform/Registry.h"
 #include "platform/WinError.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "support/TestSupport.h"
 #include "support/UnitFeeder.h"
 #include "types/TextDoc.h"
