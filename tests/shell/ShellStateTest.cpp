@@ -83,6 +83,10 @@ TEST(NavigationHistoryTest, BackTwiceThenANewNodeDropsTheForwardPart) {
   EXPECT_EQ(history.current(), 'D');
   EXPECT_TRUE(history.canGoBack());
   EXPECT_FALSE(history.canGoForward());
+  history.add('E');
+  history.remove('D');  // a closed search node leaves the history
+  EXPECT_EQ(history.nodes(), (std::vector<char>{'C', 'E'}));
+  EXPECT_EQ(history.current(), 'E');
   history.clear();
   EXPECT_FALSE(history.canGoBack());
   EXPECT_FALSE(history.canGoForward());
