@@ -18,6 +18,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchVolumes.h"
 #include "desktop/FileView.h"
 #include "desktop/MainFrame.h"
 #include "device/DeviceMode.h"
@@ -31,17 +32,6 @@ namespace {
 
 using namespace tarvosk;
 
-class QuietProgress : public ProgressWindow {
- public:
-  void setTitle(const std::u16string&) override {}
-  void setText(const std::u16string&) override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void pumpOneMessage() override {}
-  void pumpAllMessages() override {}
-  bool cancelled() const override { return false; }
-  void close() override {}
-};
 
 // The time the UI thread spends, in milliseconds: on a machine shared with other work, the
 // thread's own CPU time is what the user waits for once the machine is idle.
@@ -166,7 +156,7 @@ int main(int argc, char** argv) {
   auto fat = fatFolder(100000);
   const FolderFigures fatFigures = measure(frame, *fat, fat->Lookup(ROOT_ENTRY_ID));
 
-  QuietProgress quiet;
+  bench::SilentProgress quiet;
   CFileList& lists = frame.fileList();
   if (!lists.BuildFileList(u"C:", quiet, false, 0, 0)) return 1;
   DriveFileList& ntfs = *lists.GetDriveList(u"C:");
