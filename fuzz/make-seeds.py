@@ -177,6 +177,17 @@ def main():
         put("info2", "ansi", info2(280, [("C:\\Docs\\a.txt", 1), ("C:\\报告.doc", 3)]))
         put("info2", "unicode", info2(800, [("C:\\Docs\\照片集", 2), ("C:\\b.bin", 1)]))
 
+        def recycle_info(version, size, path):
+            wide = path.encode("utf-16-le")
+            head = struct.pack("<QQQ", version, size, 133300884300000000)
+            if version == 1:
+                return head + wide + bytes(520 - len(wide))
+            return head + struct.pack("<I", len(wide) // 2 + 1) + wide + bytes(2)
+
+        put("recycle_info", "v1-file", recycle_info(1, 59126, "C:\\Docs\\sunset.jpg"))
+        put("recycle_info", "v2-folder", recycle_info(2, 20977, "C:\\Docs\\旅行 2023"))
+        put("recycle_info", "v2-root-file", recycle_info(2, 4, "C:\\b.bin"))
+
         for i, (pattern, name) in enumerate([("*.txt", "readme.txt"), ("[a-c]?d*", "bcd.doc"), ("[!x]*", "y"),
                                              ("[]a]*", "]"), ("报告*", "报告.doc"), ("*a*b*c", "aXbYc")]):
             put("name_pattern", "pattern-%d" % i, (pattern + "\0" + name).encode("utf-16-le"))
