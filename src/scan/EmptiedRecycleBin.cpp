@@ -1,5 +1,8 @@
 #include "scan/EmptiedRecycleBin.h"
 
+#include <algorithm>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "log/Log.h"
@@ -84,42 +87,54 @@ class EmptiedBin {
  public:
   explicit EmptiedBin(DriveFileList& list) : list_(list) {}
 
-  void userFolder(std::uint64_t folderId, const std::u16string& folderPath) {
-    ChildIds children = list_.Lookup(folderId).children;  // the copies may land in this folder too
-    for (std::uint64_t id : children) {
-      const FileEntry* info = list_.Find(id);
-      if (info && info->deleted && !info->isFolder && isRecycleInfoName(info->name, firstMayBeLost(*info)))
-        pair(children, *info, folderPath + u"\\" + info->name.str());
+  // Notes the folder's deleted "$I" files, and the first deleted "$R" item of each suffix.
+  void gather(std::uint64_t folderId, std::u16string folderPath) {
+    std::size_t folder = folderPaths_.size();
+    folderPaths_.push_back(std::move(folderPath));
+    for (std::uint64_t id : list_.Lookup(folderId).children) {
+      const FileEntry* e = list_.Find(id);
+      if (!e || !e->deleted) continue;
+      bool lost = firstMayBeLost(*e);
+      if (isRecycleItemName(e->name, lost)) items_.try_emplace({folder, recycleSuffixKey(e->name)}, id);
+      else if (!e->isFolder && isRecycleInfoName(e->name, lost)) infos_.push_back({id, folder});
     }
+  }
+
+  // Pairs the "$I" files in the order of their ids: on NTFS that is the order of their MFT
+  // records, which are then read in one sweep.
+  void pairAll() {
+    std::sort(infos_.begin(), infos_.end(), [](const Info& a, const Info& b) { return a.id < b.id; });
+    for (const Info& info : infos_) pair(list_.Lookup(info.id), info.folder);
   }
 
  private:
-  void skip(const std::u16string& infoPath, std::u16string_view why) {
-    LOG_Write(g_logAPP, WARNING, u"ListEmptiedRecycleBin: deleted %s skipped: %s", infoPath, why);
+  struct Info {
+    std::uint64_t id;
+    std::size_t folder;  // in folderPaths_
+  };
+
+  void skip(const FileEntry& info, std::size_t folder, std::u16string_view why) {
+    LOG_Write(g_logAPP, WARNING, u"ListEmptiedRecycleBin: deleted %s\\%s skipped: %s", folderPaths_[folder], info.name, why);
   }
 
-  void pair(const ChildIds& folder, const FileEntry& info, const std::u16string& infoPath) {
-    if (!readInfoEntry(info, bytes_)) return skip(infoPath, u"cannot be read");
+  void pair(const FileEntry& info, std::size_t folder) {
+    if (!readInfoEntry(info, bytes_)) return skip(info, folder, u"cannot be read");
     RecycleInfo parsed;
     RecycleInfoFault fault = parseRecycleInfo(bytes_, parsed);
-    if (fault != RecycleInfoFault::None) return skip(infoPath, recycleInfoFaultText(fault));
-    const FileEntry* item = nullptr;
-    for (std::uint64_t id : folder) {
-      const FileEntry* e = list_.Find(id);
-      if (e && e != &info && e->deleted && isRecycleItemOf(e->name, info.name, firstMayBeLost(info))) {
-        item = e;
-        break;
-      }
-    }
-    if (!item) return skip(infoPath, u"no deleted $R item is listed beside it");
+    if (fault != RecycleInfoFault::None) return skip(info, folder, recycleInfoFaultText(fault));
+    auto item = items_.find({folder, recycleSuffixKey(info.name)});
+    if (item == items_.end()) return skip(info, folder, u"no deleted $R item is listed beside it");
     std::uint64_t holderId = 0;
     if (!CFileList::FindEntryByPath(parsed.originalPath, list_, holderId) || !list_.Lookup(holderId).isFolder)
-      return skip(infoPath, u"its former folder is not listed");
+      return skip(info, folder, u"its former folder is not listed");
     PathParts parts = splitPath(parsed.originalPath);
-    showSecondTime(list_, item->id, holderId, parts.name + parts.extension);
+    showSecondTime(list_, item->second, holderId, parts.name + parts.extension);
   }
 
   DriveFileList& list_;
+  std::vector<std::u16string> folderPaths_;
+  std::map<std::pair<std::size_t, std::u16string>, std::uint64_t> items_;  // by folder and suffix key
+  std::vector<Info> infos_;
   std::vector<std::uint8_t> bytes_;
 };
 
@@ -127,17 +142,16 @@ class EmptiedBin {
 
 void ListEmptiedRecycleBin(DriveFileList& list) {
   EmptiedBin bin(list);
-  ChildIds top = list.Lookup(ROOT_ENTRY_ID).children;
-  for (std::uint64_t binId : top) {
+  for (std::uint64_t binId : list.Lookup(ROOT_ENTRY_ID).children) {
     const FileEntry* found = list.Find(binId);
     if (!found || binId == ROOT_ENTRY_ID || !isRecycleBinFolder(*found)) continue;
-    std::u16string binPath = u"\\" + found->name.str();
-    ChildIds users = found->children;
-    for (std::uint64_t userId : users) {
+    for (std::uint64_t userId : found->children) {
       const FileEntry* user = list.Find(userId);
-      if (user && user->isFolder && userId != binId) bin.userFolder(userId, binPath + u"\\" + user->name.str());
+      if (user && user->isFolder && userId != binId)
+        bin.gather(userId, u"\\" + found->name.str() + u"\\" + user->name.str());
     }
   }
+  bin.pairAll();
 }
 
 }  // namespace tarvosk

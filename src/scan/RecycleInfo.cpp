@@ -78,16 +78,12 @@ const char16_t* recycleInfoFaultText(RecycleInfoFault fault) {
 
 bool isRecycleInfoName(std::u16string_view name, bool firstMayBeLost) { return hasPrefix(name, u'i', firstMayBeLost); }
 
-bool isRecycleItemOf(std::u16string_view candidate, std::u16string_view infoName, bool firstMayBeLost) {
-  if (!hasPrefix(candidate, u'r', firstMayBeLost) || infoName.size() <= 2) return false;
-  // A FAT short name without an extension is listed with a trailing "." for a file and without
-  // one for a folder; no Windows name ends in ".", so one is never part of the suffix.
-  auto suffix = [](std::u16string_view name) {
-    name.remove_prefix(2);
-    if (!name.empty() && name.back() == u'.') name.remove_suffix(1);
-    return name;
-  };
-  return equalsIgnoreCase(suffix(candidate), suffix(infoName));
+bool isRecycleItemName(std::u16string_view name, bool firstMayBeLost) { return hasPrefix(name, u'r', firstMayBeLost); }
+
+std::u16string recycleSuffixKey(std::u16string_view name) {
+  name.remove_prefix(std::min<std::size_t>(2, name.size()));
+  if (!name.empty() && name.back() == u'.') name.remove_suffix(1);
+  return folded(name);
 }
 
 std::u16string recycleItemNameFor(std::u16string_view infoName) {

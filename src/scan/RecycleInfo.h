@@ -40,12 +40,15 @@ RecycleInfoFault parseRecycleInfo(ByteSpan bytes, RecycleInfo& info);
 // The fault in words, for the log.
 const char16_t* recycleInfoFaultText(RecycleInfoFault fault);
 
-// Whether name is a "$I" file's: "$I" (either case) and at least one more character. With
-// firstMayBeLost (a deleted FAT name, whose lost first character is listed as "?") a "?"
-// stands for the "$".
+// Whether name is a "$I" file's, or a "$R" item's: "$I" (or "$R"), in either case, and at least
+// one more character. With firstMayBeLost (a deleted FAT name, whose lost first character is
+// listed as "?") a "?" stands for the "$".
 bool isRecycleInfoName(std::u16string_view name, bool firstMayBeLost);
-// Whether candidate names the item of that "$I" file: "$R" and the same suffix, in any case.
-bool isRecycleItemOf(std::u16string_view candidate, std::u16string_view infoName, bool firstMayBeLost);
+bool isRecycleItemName(std::u16string_view name, bool firstMayBeLost);
+// What pairs a "$I" file with its "$R" item: the rest of the name after "$I" or "$R", without
+// regard to case and without a trailing "." (a FAT short name without an extension is listed with
+// one for a file and without one for a folder; no Windows name ends in ".").
+std::u16string recycleSuffixKey(std::u16string_view name);
 // The item's name of a "$I" file: "$R" and its suffix.
 std::u16string recycleItemNameFor(std::u16string_view infoName);
 

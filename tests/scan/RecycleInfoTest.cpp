@@ -90,14 +90,13 @@ TEST(RecycleInfo, NamesPairByTheirSuffixAndADeletedFatNameMayHaveLostItsDollar) 
   EXPECT_TRUE(isRecycleInfoName(u"$ik3z9ab.jpg", false));
   EXPECT_FALSE(isRecycleInfoName(u"$I", false)) << "no suffix";
   EXPECT_FALSE(isRecycleInfoName(u"$RK3Z9AB.JPG", false));
+  EXPECT_TRUE(isRecycleItemName(u"$RK3Z9AB.JPG", false));
   EXPECT_FALSE(isRecycleInfoName(u"?IK3Z9AB.JPG", false));
   EXPECT_TRUE(isRecycleInfoName(u"?IK3Z9AB.JPG", true));
-  EXPECT_TRUE(isRecycleItemOf(u"$rk3z9ab.jpg", u"$IK3Z9AB.JPG", false));
-  EXPECT_TRUE(isRecycleItemOf(u"?RK3Z9AB.JPG", u"?IK3Z9AB.JPG", true));
-  EXPECT_FALSE(isRecycleItemOf(u"?RK3Z9AB.JPG", u"$IK3Z9AB.JPG", false));
-  EXPECT_FALSE(isRecycleItemOf(u"$RK3Z9AC.JPG", u"$IK3Z9AB.JPG", false));
-  EXPECT_FALSE(isRecycleItemOf(u"$IK3Z9AB.JPG", u"$IK3Z9AB.JPG", false));
-  EXPECT_TRUE(isRecycleItemOf(u"?RFOLD01", u"?IFOLD01.", true)) << "FAT short names without an extension";
+  EXPECT_TRUE(isRecycleItemName(u"?RK3Z9AB.JPG", true));
+  EXPECT_EQ(recycleSuffixKey(u"$rk3z9ab.jpg"), recycleSuffixKey(u"?IK3Z9AB.JPG"));
+  EXPECT_EQ(recycleSuffixKey(u"?RFOLD01"), recycleSuffixKey(u"?IFOLD01.")) << "FAT short names without an extension";
+  EXPECT_NE(recycleSuffixKey(u"$RK3Z9AC.JPG"), recycleSuffixKey(u"$IK3Z9AB.JPG"));
   EXPECT_EQ(recycleItemNameFor(u"$I4QX2M1.txt"), u"$R4QX2M1.txt");
 }
 
