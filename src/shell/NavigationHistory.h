@@ -22,6 +22,14 @@ class NavigationHistory {
   // The node to select; call only when the move is possible.
   Node back() { return nodes_[--current_]; }
   Node forward() { return nodes_[++current_]; }
+  // A node that no longer exists leaves the history (the current element moves back with it).
+  void remove(Node node) {
+    for (std::size_t i = nodes_.size(); i-- > 0;) {
+      if (nodes_[i] != node) continue;
+      nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(i));
+      if (current_ >= i && current_ > 0) --current_;
+    }
+  }
   void clear() {
     nodes_.clear();
     current_ = 0;
