@@ -62,9 +62,16 @@ CTiffType::CTiffType() : CParentTypeFilter(kListCount) {}
 void CTiffType::Reset() {
   clearResults();
   file_.reset();
+  walking_ = false;
 }
 
 void CTiffType::report(std::uint64_t length, std::uint8_t chance) {
+  if (walking_) {
+    ruleReport_ = FoundFile{file_.startUnit(), length, chance};
+    ruleSubtype_ = subtype_;
+    file_.reset();
+    return;
+  }
   if (chance == kChancePoor)
     file_.closeEarly(lists_[subtype_], length);
   else
@@ -72,6 +79,7 @@ void CTiffType::report(std::uint64_t length, std::uint8_t chance) {
 }
 
 void CTiffType::start(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
+  if (walking_) giveUpWalk();  // the new file cuts the walked one short
   if (file_.isOpen() && static_cast<std::int64_t>(file_.length()) >= minTiffFileSize() && accepted())
     report(file_.length(), kChancePoor);
   file_.reset();
@@ -84,6 +92,47 @@ void CTiffType::start(std::uint64_t unit, const std::uint8_t* data, std::uint32_
   version_ = load16(b, kVersionOffset);
   nextIfd_ = load32(b, kFirstIfdOffset);
   if (nextIfd_ > kMaxCarvedFileLength) file_.reset();
+  walking_ = file_.isOpen() && settings().ExactLengths;
+  if (!walking_) return;
+  structure_.begin(little_, nextIfd_);
+  walkedFile_.begin(unit);
+  ruleReport_.reset();
+}
+
+void CTiffType::giveUpWalk() {
+  walking_ = false;
+  if (!file_.isOpen() && ruleReport_) {
+    const FoundFile f = *ruleReport_;
+    lists_[ruleSubtype_].push_back(f);
+  }
+  ruleReport_.reset();
+}
+
+void CTiffType::finishWalk() {
+  walking_ = false;
+  ruleReport_.reset();
+  file_.reset();
+  if (const auto& make = structure_.makePrefix()) {
+    const ByteSpan text(make->data(), make->size());
+    for (const Maker& maker : kMakers) {
+      if (startsWithNoCase(text, 0, maker.prefix, maker.length)) {
+        subtype_ = maker.subtype;
+        break;
+      }
+    }
+  }
+  const std::uint64_t end = structure_.end();
+  if (static_cast<std::int64_t>(end) >= minTiffFileSize() && accepted()) walkedFile_.finish(lists_[subtype_], end);
+  else walkedFile_.reset();
+}
+
+void CTiffType::followStructure(const std::uint8_t* data, std::uint32_t unitSize) {
+  const ByteSpan window = data ? unitWithLookAhead(data, unitSize) : ByteSpan{};
+  const TiffStructure::Walk walk = structure_.feed(window, unitSize, walkedFile_.length());
+  if (!data) walkedFile_.markUnavailable();
+  walkedFile_.addUnit(lists_[subtype_], unitSize, std::numeric_limits<std::uint64_t>::max());
+  if (walk == TiffStructure::Walk::kBroken || walkedFile_.length() > kMaxCarvedFileLength) giveUpWalk();
+  else if (walk == TiffStructure::Walk::kComplete && walkedFile_.length() >= structure_.end()) finishWalk();
 }
 
 bool CTiffType::lastValue(ByteSpan window, std::size_t entry, std::uint32_t value, std::uint32_t count,
@@ -202,6 +251,7 @@ void CTiffType::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t
     const ByteSpan b = unitOnly(data, unitSize);
     if (hasBytesAt(b, kByteOrderOffset, "II", 2) || hasBytesAt(b, kByteOrderOffset, "MM", 2)) start(unit, data, unitSize);
   }
+  if (walking_) followStructure(data, unitSize);
   if (!file_.isOpen()) return;
   if (data == nullptr) {
     file_.markUnavailable();
