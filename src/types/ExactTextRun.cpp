@@ -1,6 +1,7 @@
 #include "types/ExactTextRun.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "types/TextDoc.h"
 
@@ -17,10 +18,11 @@ bool ExactTextRun::opensRun(ByteSpan window, std::size_t testLength) {
   const ByteSpan tested = window.first(std::min(testLength, window.size()));
   if (textPrefixLength(tested) == tested.size()) return true;
   // The bytes of light pixels can make long runs of well-formed characters too, but never a line.
-  const bool hasLineEnd = std::any_of(tested.begin(), tested.end(), [](std::uint8_t b) { return b == '\n' || b == '\r'; });
-  return hasLineEnd && std::any_of(std::begin(kEncodings), std::end(kEncodings), [&](TextEncoding e) {
-           return walkEncodedText(window, 0, testLength, e).whole;
-         });
+  // Binary data fails the walks within a few bytes, so they come first.
+  const bool wellFormed = std::any_of(std::begin(kEncodings), std::end(kEncodings), [&](TextEncoding e) {
+    return walkEncodedText(window, 0, testLength, e).whole;
+  });
+  return wellFormed && (std::memchr(tested.data(), '\n', tested.size()) || std::memchr(tested.data(), '\r', tested.size()));
 }
 
 void ExactTextRun::begin(Markup markup) {
