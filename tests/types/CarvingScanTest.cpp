@@ -279,11 +279,5 @@ TEST_F(CarvingScanTest, ExactLengthsCarveTiffsPdfsChineseTextMusicAndVideoWhole)
                         4, "exact-files/");
 }
 
-TEST_F(CarvingScanTest, ExactLengthsOnAThoroughScanOfAPartitionedDisk) {
-  test::ScopedExactLengths exact;
-  attachFixture("carve-disk.img");
-  expectEveryFileCarved(carve(u"{:"), deletedFiles("carve-disk.img"), [](std::uint64_t s) { return s; }, 1);
-}
-
 }  // namespace
 }  // namespace tarvosk::test
