@@ -10,19 +10,17 @@ namespace {
 
 constexpr TextEncoding kEncodings[kTextEncodingCount] = {TextEncoding::kUtf8, TextEncoding::kGbk};
 
-bool isSpace(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\r' || b == '\n'; }
-
 }  // namespace
 
-bool ExactTextRun::opensRun(ByteSpan window, std::size_t testLength) {
+bool ExactTextRun::opensRun(ByteSpan window, std::size_t testLength, bool markup) {
   const ByteSpan tested = window.first(std::min(testLength, window.size()));
-  if (textPrefixLength(tested) == tested.size()) return true;
-  // The bytes of light pixels can make long runs of well-formed characters too, but never a line.
-  // Binary data fails the walks within a few bytes, so they come first.
-  const bool wellFormed = std::any_of(std::begin(kEncodings), std::end(kEncodings), [&](TextEncoding e) {
-    return walkEncodedText(window, 0, testLength, e).whole;
-  });
-  return wellFormed && (std::memchr(tested.data(), '\n', tested.size()) || std::memchr(tested.data(), '\r', tested.size()));
+  // Binary data fails both tests within a few bytes.
+  const bool text = textPrefixLength(tested) == tested.size() ||
+                    std::any_of(std::begin(kEncodings), std::end(kEncodings),
+                                [&](TextEncoding e) { return walkEncodedText(window, 0, testLength, e).whole; });
+  // Pixels of middle tones read as ASCII text and light ones as well-formed characters, but they
+  // never make a line: plain text opens a run only with a line end among its first bytes.
+  return text && (markup || std::memchr(tested.data(), '\n', tested.size()) || std::memchr(tested.data(), '\r', tested.size()));
 }
 
 void ExactTextRun::begin(Markup markup) {
@@ -31,12 +29,20 @@ void ExactTextRun::begin(Markup markup) {
   carry_.fill(0);
   htmlEnd_.reset();
   xmlEnd_.reset();
-  markupEnded_ = false;
+  trailer_ = Trailer::kNone;
 }
 
-std::optional<std::size_t> ExactTextRun::endOfTrailer(ByteSpan unit, std::size_t from) const {
-  for (std::size_t i = from; i < unit.size(); ++i)
-    if (!isSpace(unit[i])) return i;
+std::optional<std::size_t> ExactTextRun::endOfTrailer(ByteSpan unit, std::size_t from) {
+  std::size_t i = from;
+  if (trailer_ == Trailer::kAfterEnd && i < unit.size() && unit[i] == '\r') {
+    ++i;
+    trailer_ = Trailer::kAfterCarriageReturn;
+  }
+  if (trailer_ != Trailer::kDone && i < unit.size()) {
+    if (unit[i] == '\n') ++i;
+    trailer_ = Trailer::kDone;
+  }
+  if (i < unit.size() || trailer_ == Trailer::kDone) return i;
   return std::nullopt;
 }
 
@@ -58,13 +64,15 @@ std::optional<std::size_t> ExactTextRun::feed(ByteSpan window, std::uint32_t uni
 
   const ByteSpan text = window.first(textEnd);
   std::size_t trailerFrom = 0;
-  if (!markupEnded_ && markup_ != Markup::kNone) {
+  if (trailer_ == Trailer::kNone && markup_ != Markup::kNone) {
     const std::size_t end = markup_ == Markup::kHtml ? htmlEnd_.feed(text) : xmlEnd_.feed(text);
-    markupEnded_ = end != kMarkupEndNotFound;
-    trailerFrom = markupEnded_ ? end : 0;
+    if (end != kMarkupEndNotFound) {
+      trailer_ = Trailer::kAfterEnd;
+      trailerFrom = end;
+    }
   }
-  if (markupEnded_)
-    if (auto end = endOfTrailer(text, trailerFrom)) return end;
+  if (trailer_ != Trailer::kNone)
+    if (const auto end = endOfTrailer(text, trailerFrom)) return end;
   if (!goesOn) return textEnd;
   return std::nullopt;
 }

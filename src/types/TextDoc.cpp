@@ -94,28 +94,36 @@ void CTextDoc::Reset() {
   subtype_ = kPlain;
 }
 
+CTextDoc::Subtype CTextDoc::subtypeAt(const std::uint8_t* data, std::uint32_t unitSize, bool exact) {
+  ByteSpan first(data, std::min(readableBytes(unitSize), kLongestPrefix + kUtf8ByteOrderMark.size()));
+  if (exact && startsWithFolded(first, kUtf8ByteOrderMark)) first = first.subspan(kUtf8ByteOrderMark.size());
+  return subtypeOf(first.first(std::min(first.size(), kLongestPrefix)));
+}
+
 bool CTextDoc::opensRun(const std::uint8_t* data, std::uint32_t unitSize) const {
   const std::size_t testLength = startTestLength(unitSize);
   if (testLength == 0) return false;
-  if (settings().ExactLengths) return ExactTextRun::opensRun(ByteSpan(data, readableBytes(unitSize)), testLength);
+  if (settings().ExactLengths)
+    return ExactTextRun::opensRun(ByteSpan(data, readableBytes(unitSize)), testLength,
+                                  subtypeAt(data, unitSize, true) != kPlain);
   return textPrefixLength(ByteSpan(data, testLength)) == testLength;
 }
 
 void CTextDoc::openRun(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
   run_.begin(unit);
   exact_ = settings().ExactLengths;
-  ByteSpan first(data, std::min(readableBytes(unitSize), kLongestPrefix + kUtf8ByteOrderMark.size()));
-  if (exact_ && startsWithFolded(first, kUtf8ByteOrderMark)) first = first.subspan(kUtf8ByteOrderMark.size());
-  subtype_ = subtypeOf(first.first(std::min(first.size(), kLongestPrefix)));
+  subtype_ = subtypeAt(data, unitSize, exact_);
   if (exact_)
     exactRun_.begin(subtype_ == kHtml  ? ExactTextRun::Markup::kHtml
                     : subtype_ == kXml ? ExactTextRun::Markup::kXml
                                        : ExactTextRun::Markup::kNone);
 }
 
-std::size_t CTextDoc::textInUnit(const std::uint8_t* data, std::uint32_t unitSize) {
-  if (!exact_) return textPrefixLength(ByteSpan(data, unitSize));
-  return exactRun_.feed(ByteSpan(data, readableBytes(unitSize)), unitSize).value_or(unitSize);
+std::optional<std::size_t> CTextDoc::runEndInUnit(const std::uint8_t* data, std::uint32_t unitSize) {
+  if (exact_) return exactRun_.feed(ByteSpan(data, readableBytes(unitSize)), unitSize);
+  const std::size_t text = textPrefixLength(ByteSpan(data, unitSize));
+  if (text < unitSize) return text;
+  return std::nullopt;
 }
 
 void CTextDoc::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
@@ -129,9 +137,8 @@ void CTextDoc::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t 
     run_.addUnit(lists_[subtype_], unitSize, kMaxRunLength);
     return;
   }
-  const std::size_t text = textInUnit(data, unitSize);
-  if (text < unitSize) {
-    run_.finishWithin(lists_[subtype_], run_.length() + text, kMaxRunLength);
+  if (const auto end = runEndInUnit(data, unitSize)) {
+    run_.finishWithin(lists_[subtype_], run_.length() + *end, kMaxRunLength);
     return;
   }
   run_.addUnit(lists_[subtype_], unitSize, kMaxRunLength);

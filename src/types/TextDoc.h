@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "platform/ByteOrder.h"
 #include "types/ExactTextRun.h"
@@ -40,10 +41,13 @@ class CTextDoc : public CParentTypeFilter {
   static std::size_t startTestLength(std::uint32_t unitSize);
 
  private:
+  // The subtype of a run starting at data; with exact lengths a UTF-8 byte order mark before the
+  // markup is passed over.
+  static Subtype subtypeAt(const std::uint8_t* data, std::uint32_t unitSize, bool exact);
   bool opensRun(const std::uint8_t* data, std::uint32_t unitSize) const;
   void openRun(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize);
-  // The offset at which the run ends in this available unit, or unitSize when it goes on.
-  std::size_t textInUnit(const std::uint8_t* data, std::uint32_t unitSize);
+  // The offset at which the run ends in this available unit, or nothing when it goes on.
+  std::optional<std::size_t> runEndInUnit(const std::uint8_t* data, std::uint32_t unitSize);
 
   CarvedFile run_;
   std::uint8_t subtype_ = kPlain;

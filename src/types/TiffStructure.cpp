@@ -216,6 +216,12 @@ bool TiffStructure::readField(const Read& read, ByteSpan window, std::size_t off
   return false;
 }
 
+std::uint64_t TiffStructure::knownExtent() const {
+  std::uint64_t extent = end_;
+  for (const Read& read : reads_) extent = std::max(extent, read.at + static_cast<std::uint64_t>(read.remaining) * read.size);
+  return extent;
+}
+
 bool TiffStructure::allPiecesPaired() const {
   for (const Directory& d : directories_)
     for (const Pieces& p : d.pieces)

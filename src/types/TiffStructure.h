@@ -30,6 +30,8 @@ class TiffStructure {
   Walk feed(ByteSpan window, std::uint32_t unitSize, std::uint64_t counted);
   // The furthest end found; the file's length once the walk is complete.
   std::uint64_t end() const { return end_; }
+  // How far the file reaches at least: the furthest end found or field still to be read.
+  std::uint64_t knownExtent() const;
   // The first bytes of the Make text, once read.
   const std::optional<std::array<std::uint8_t, kMakePrefixBytes>>& makePrefix() const { return make_; }
 

@@ -55,6 +55,18 @@ bool startsWithNoCase(ByteSpan b, std::size_t off, const char* prefix, std::size
 
 std::int64_t minTiffFileSize() { return settings().MinTiffFileSize; }
 
+// The version words of TIFF (42) and of the Olympus raw formats ("RO", "RS"), read either way.
+constexpr std::uint16_t kWholeHeaderVersions[] = {42, 0x2A00, 0x4F52, 0x524F, 0x5352, 0x5253};
+
+// A header that a file really begins with: a known version word and a first directory inside the
+// carving limit.
+bool wholeHeader(ByteSpan b) {
+  const std::uint16_t version = le16(b, kVersionOffset);
+  const std::uint32_t first = hasBytesAt(b, kByteOrderOffset, "II", 2) ? le32(b, kFirstIfdOffset) : be32(b, kFirstIfdOffset);
+  return std::find(std::begin(kWholeHeaderVersions), std::end(kWholeHeaderVersions), version) != std::end(kWholeHeaderVersions) &&
+         first >= kHeaderBytes && first <= kMaxCarvedFileLength;
+}
+
 }  // namespace
 
 CTiffType::CTiffType() : CParentTypeFilter(kListCount) {}
@@ -249,7 +261,12 @@ CTiffType::Walk CTiffType::walkIfds(const std::uint8_t* data, std::uint32_t unit
 void CTiffType::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
   if (data != nullptr && unitSize >= kHeaderBytes) {
     const ByteSpan b = unitOnly(data, unitSize);
-    if (hasBytesAt(b, kByteOrderOffset, "II", 2) || hasBytesAt(b, kByteOrderOffset, "MM", 2)) start(unit, data, unitSize);
+    // With exact lengths, inside the reach of the walked file's structure only a whole header
+    // starts a file: pixels often repeat a byte.
+    const bool insideWalkedFile = walking_ && walkedFile_.length() < structure_.knownExtent();
+    if ((hasBytesAt(b, kByteOrderOffset, "II", 2) || hasBytesAt(b, kByteOrderOffset, "MM", 2)) &&
+        (!insideWalkedFile || wholeHeader(b)))
+      start(unit, data, unitSize);
   }
   if (walking_) followStructure(data, unitSize);
   if (!file_.isOpen()) return;

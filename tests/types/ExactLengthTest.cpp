@@ -206,6 +206,36 @@ TEST(ExactText, TextWithChineseIsOneFileWhereTheClassicRulesLoseItOrCutItIntoFra
   EXPECT_GE(classic.resultsOf(0).size(), 6u) << "the classic rules: a fragment after every heading";
 }
 
+TEST(ExactText, PlainTextNeedsALineAndMarkupEndsAfterOneLineEnd) {
+  const std::string pixels(3000, 'M');  // middle-grey pixels read as ASCII, and never a line
+  const std::string html = "<html><body>" + std::string(1500, 'w') + "</body></html>";
+  const std::string xml = "<?xml version=\"1.0\"?><r>" + std::string(1500, 'w') + "</r>";
+  struct Case {
+    std::string text;  // followed by a NUL
+    std::size_t subtype;
+    std::size_t exactLength;  // 0: no run
+  };
+  const Case cases[] = {
+      {pixels, CTextDoc::kPlain, 0},
+      {html + "\n\n  old words", CTextDoc::kHtml, html.size() + 1},
+      {xml + "\r\nold words", CTextDoc::kXml, xml.size() + 2},
+      {xml + " old words", CTextDoc::kXml, xml.size()},
+  };
+  for (const Case& c : cases) {
+    Bytes text = textBytes(c.text);
+    text.push_back(0);
+    CTextDoc classic;
+    test::feedUnits(classic, text, test::opts(512));
+    ASSERT_EQ(classic.resultsOf(c.subtype).size(), 1u) << c.text.substr(0, 20);
+    EXPECT_EQ(classic.resultsOf(c.subtype)[0].length, c.text.size()) << "the classic rules read on to the NUL";
+    test::ScopedExactLengths exact;
+    CTextDoc doc;
+    test::feedUnits(doc, text, test::opts(512));
+    ASSERT_EQ(doc.resultsOf(c.subtype).size(), c.exactLength == 0 ? 0u : 1u) << c.text.substr(0, 20);
+    if (c.exactLength != 0) test::expectFile(&doc.resultsOf(c.subtype)[0], 0, c.exactLength, kChanceMayBeGood);
+  }
+}
+
 TEST(ExactText, XmlRootEndsAfterCommentsCDataDeclarationsAndQuotedBrackets) {
   struct Case {
     std::string_view document;

@@ -475,9 +475,10 @@ TEST(TiffType, StripBeyondTheLimitGivesTheLimitAndChanceTwo) {
   test::expectFile(&tiff.GetResults()[0], 0, 26'214'400, kChancePoor);
 }
 
-// With exact lengths, a directory reached only through the EXIF directory still counts; a
-// structure that loops, is cut short by the next file or lies in a unit in use is reported just
-// as the classic rules report it.
+// With exact lengths, a directory reached only through the EXIF directory still counts, and
+// pixels that begin a unit with "II" do not start a file inside one whose directory is still to
+// come; a structure that loops, is cut short by the next file or lies in a unit in use is
+// reported just as the classic rules report it.
 TEST(TiffType, ExactLengthsWalkEveryDirectoryOrLeaveTheFileToTheRules) {
   TiffFile exif(12000);
   exif.ifd(8, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 8700}, {kExifIfd, 1, 9200}}, 0);
@@ -491,17 +492,21 @@ TEST(TiffType, ExactLengthsWalkEveryDirectoryOrLeaveTheFileToTheRules) {
   directoryInUse.firstIfd(9500).ifd(9500, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 8700}}, 0);
   auto cut = directoryLast.bytes();
   cut.resize(40 * 512);
+  auto pixels = directoryLast.bytes();
+  std::memcpy(pixels.data() + 20 * 512, "IIIIMMMM", 8);
   struct Case {
     const char* name;
     std::vector<std::uint8_t> file;
     std::uint64_t unitInUse;    // counted from the file's start; 0: none
     std::uint64_t exactLength;  // 0: as the rules report it
+    std::uint64_t classicLength;
   };
   const Case cases[] = {
-      {"EXIF directory beyond the strips", exif.bytes(), 0, 9800},
-      {"link back to the first directory", loop.bytes(), 0, 0},
-      {"cut short by the next file", cut, 0, 0},
-      {"directory in a unit in use", directoryInUse.bytes(), 9500 / 512, 0},
+      {"EXIF directory beyond the strips", exif.bytes(), 0, 9800, 9000},
+      {"pixels that begin with II", pixels, 0, 29030, 20 * 512},
+      {"link back to the first directory", loop.bytes(), 0, 0, 0},
+      {"cut short by the next file", cut, 0, 0, 0},
+      {"directory in a unit in use", directoryInUse.bytes(), 9500 / 512, 0, 0},
   };
   for (const Case& c : cases) {
     CarvingDisk disk(512);
@@ -519,7 +524,7 @@ TEST(TiffType, ExactLengthsWalkEveryDirectoryOrLeaveTheFileToTheRules) {
     const FoundFile& f = exact.GetResults()[0];
     if (c.exactLength != 0) {
       test::expectFile(&f, start, c.exactLength, kChanceMayBeGood);
-      EXPECT_EQ(classic.GetResults()[0].length, 9000u) << "the classic rules stop at the strip";
+      EXPECT_EQ(classic.GetResults()[0].length, c.classicLength) << c.name;
     } else {
       ASSERT_EQ(classic.GetResults().size(), 2u) << c.name;
       test::expectFile(&f, classic.GetResults()[0].startUnit, classic.GetResults()[0].length, classic.GetResults()[0].chance);
