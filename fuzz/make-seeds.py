@@ -192,6 +192,12 @@ def main():
                 else os.path.join(fixtures, name)
             put("recognisers", name, header + read(path, 0, 6144))
         put("recognisers", "gaps-cjpeg.jpg", gaps + read(os.path.join(fixtures, "media", "cjpeg.jpg")))
+        # Both passes with the exact lengths on: text, markup and PDF with their ends, a short MP3
+        # and a TIFF whose directory follows its strips.
+        exact = bytes([0x80, 0x83]) + bytes(8)
+        for name in ("utf8.txt", "gbk.txt", "utf8.html", "gbk.xml", "linearized.pdf", "short.mp3"):
+            put("recognisers", "exact-" + name, exact + read(os.path.join(fixtures, "exact", name), 0, 16384))
+        put("recognisers", "exact-little.tif", exact + read(os.path.join(fixtures, "media", "little.tif")))
 
         def info2(size, records):
             out = bytearray(20)
