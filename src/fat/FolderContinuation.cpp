@@ -60,7 +60,8 @@ ContinuationJudgement judgeFolderContinuation(ByteSpan previous, ByteSpan candid
   using V = ContinuationVerdict;
   const std::size_t slots = candidate.size() / kSlotSize;
   if (slots == 0 || candidate[0] == kEndOfDirectory) return {V::Empty, 0};
-  if (slots >= 2 && isDotName(slotOf(candidate, 0), 1) && isDotName(slotOf(candidate, 1), 2)) return {V::AnotherFolder, 0};
+  if (slots >= 2 && isDotName(slotOf(candidate, 0), 1) && isDotName(slotOf(candidate, 1), 2))
+    return {V::AnotherFolder, 0};
   // The run of fragments under way and its checksum; it may have begun at the end of previous.
   bool inRun = false;
   std::uint8_t runChecksum = 0;

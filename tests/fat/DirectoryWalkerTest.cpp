@@ -72,15 +72,16 @@ class DirectoryWalkerTest : public FatImagesTest {
     for (std::size_t i = 0; i < all.size(); i += 32) all[i] = 0xE5;
     return all;
   }
-  // The fragments of a long name (13 characters or fewer a part, last part first) carrying the
-  // checksum of short, then short; with deleted set every slot is marked deleted.
+  // A file entry with a long name: its fragments (last part first, each carrying the checksum of
+  // the short entry) and then the short entry short11; deleted marks every slot deleted.
   static std::vector<std::uint8_t> longNamed(const std::u16string& name, const std::string& short11, bool deleted) {
     std::vector<std::uint8_t> entry = shortEntry(short11, kFile, 20, 100);
     const std::uint8_t checksum = shortNameChecksum(ByteSpan(entry));
     const std::size_t parts = (name.size() + 12) / 13;
     std::vector<std::uint8_t> all;
     for (std::size_t part = parts; part >= 1; --part) {
-      auto f = longNameFragment(static_cast<std::uint8_t>(part | (part == parts ? 0x40 : 0)), name.substr((part - 1) * 13, 13));
+      auto f = longNameFragment(static_cast<std::uint8_t>(part | (part == parts ? 0x40 : 0)),
+                                name.substr((part - 1) * 13, 13));
       f[13] = checksum;
       if (deleted) f[0] = 0xE5;
       all.insert(all.end(), f.begin(), f.end());
@@ -270,37 +271,30 @@ TEST_F(DirectoryWalkerTest, ADeletedFolderGoesOnIntoTheNextClusterOnlyWhereItRea
     std::vector<std::uint8_t> first, next;  // the folder's first cluster and the one after it
     std::uint32_t nextEntry;                // the FAT entry of the one after
     std::size_t entries;                    // returned, "." and ".." included
-    const char* endsBecause;                // the rule the log names for the one after; null: it goes on
+    const char* endsBecause;                // part of the rule the log names; null: the folder goes on
     std::u16string lastName = {};           // the name of the last entry, where it matters
   };
-  const char* const notFree = "which is not free";
-  const char* const empty = "it begins with an end-of-folder slot";
-  const char* const dots = "it begins with \".\" and \"..\" of another folder";
-  const char* const badName = "a short name holds bytes that are no name characters";
-  const char* const badAttributes = "an entry carries attribute bits no entry of a folder carries";
-  const char* const badStart = "a start cluster lies outside the volume";
-  const char* const badSize = "a size exceeds the volume";
-  const char* const badFragment = "a long-name fragment is malformed";
-  const char* const badChecksum = "a long name's checksum does not match its short entry";
   const std::vector<Case> cases = {
       {"more deleted entries, then the end", full, deletedFiles(3, 14), 0, 19, nullptr},
       {"a long name that crosses into it", endsInFragments, {crossing.begin() + 64, crossing.end()}, 0, 15, nullptr,
        u"a name across clusters.txt"},
       {"live-looking entries and a long name", full,
        concat({files(2, 20), longNamed(u"still here.txt", "STILLH~1TXT", false)}), 0, 19, nullptr},
-      {"zeros", full, {}, 0, 16, empty},
-      {"another folder's first cluster", full, concat({dotEntries(0, 0), deletedFiles(3)}), 0, 16, dots},
+      {"zeros", full, {}, 0, 16, "an end-of-folder slot"},
+      {"another folder's first cluster", full, concat({dotEntries(0, 0), deletedFiles(3)}), 0, 16,
+       "\"..\" of another folder"},
       {"random bytes", full, noise, 0, 16, ""},  // whichever rule comes first
-      {"a character no short name holds", full, shortEntry("\xE5" "AD*NAMETXT", kFile, 0, 1), 0, 16, badName},
-      {"entries in a cluster that is in use", full, deletedFiles(3, 14), 0xFFFF, 16, notFree},
-      {"a start cluster beyond the volume", full, shortEntry("\xE5" "EYOND  TXT", kFile, 6000, 10), 0, 16, badStart},
-      {"a folder without a cluster", full, shortEntry("\xE5" "UBDIR", kFolder, 0, 0), 0, 16, badStart},
-      {"a volume label", full, shortEntry("LABEL", 0x08, 0, 0), 0, 16, badAttributes},
-      {"a device bit", full, shortEntry("\xE5" "EVICE", 0x40, 0, 0), 0, 16, badAttributes},
-      {"a size beyond the volume", full, shortEntry("\xE5" "IG     BIN", kFile, 20, 0xFFFFFF00u), 0, 16, badSize},
-      {"a fragment with a cluster field", full, clusterInFragment, 0, 16, badFragment},
-      {"fragments of another name", full, wrongChecksum, 0, 16, badChecksum},
-      {"a deleted entry no checksum fits", full, impossibleFirstByte, 0, 16, badChecksum},
+      {"a character no short name holds", full, shortEntry("\xE5" "AD*NAMETXT", kFile, 0, 1), 0, 16,
+       "no name characters"},
+      {"entries in a cluster that is in use", full, deletedFiles(3, 14), 0xFFFF, 16, "not free"},
+      {"a start cluster beyond the volume", full, shortEntry("\xE5" "EYOND  TXT", kFile, 6000, 10), 0, 16,
+       "start cluster"},
+      {"a folder without a cluster", full, shortEntry("\xE5" "UBDIR", kFolder, 0, 0), 0, 16, "start cluster"},
+      {"a volume label", full, shortEntry("LABEL", 0x08, 0, 0), 0, 16, "attribute bits"},
+      {"a size beyond the volume", full, shortEntry("\xE5" "IG     BIN", kFile, 20, 0xFFFFFF00u), 0, 16, "size"},
+      {"a fragment with a cluster field", full, clusterInFragment, 0, 16, "fragment is malformed"},
+      {"fragments of another name", full, wrongChecksum, 0, 16, "checksum"},
+      {"a deleted entry no checksum fits", full, impossibleFirstByte, 0, 16, "checksum"},
   };
   // Case i: a deleted folder CASEnn in the root (nn = i) whose first cluster is 10 + 3i.
   auto caseName = [](std::size_t i) {
@@ -333,12 +327,12 @@ TEST_F(DirectoryWalkerTest, ADeletedFolderGoesOnIntoTheNextClusterOnlyWhereItRea
     const std::vector<std::uint64_t> expected =
         cases[i].endsBecause ? std::vector<std::uint64_t>{first} : std::vector<std::uint64_t>{first, first + 1};
     EXPECT_EQ(FAT_GetFileRecord(folder)->clusterList, expected);
-    const std::string text = log.text();
-    const std::size_t line = text.find("FAT_GetNextFile(): deleted folder ends before cluster " + std::to_string(first + 1));
     if (cases[i].endsBecause) {
-      ASSERT_NE(line, std::string::npos);
-      EXPECT_NE(text.substr(line, text.find('\n', line) - line).find(cases[i].endsBecause), std::string::npos)
-          << text.substr(line, text.find('\n', line) - line);
+      const std::string text = log.text();
+      const std::size_t at = text.find("deleted folder ends before cluster " + std::to_string(first + 1));
+      ASSERT_NE(at, std::string::npos);
+      const std::string line = text.substr(at, text.find('\n', at) - at);
+      EXPECT_NE(line.find(cases[i].endsBecause), std::string::npos) << line;
     }
     if (!cases[i].lastName.empty() && !entries.empty()) {
       EXPECT_EQ(entries.back().name, cases[i].lastName);
