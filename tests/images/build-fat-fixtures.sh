@@ -159,8 +159,8 @@ sub write_file {
   close $f;
 }
 sub make_folder {
-  my ($parent, $spec) = @_;
-  my ($name, $style, $clusters, $fill, $subfolders, $stopper) = @$spec;
+  my ($parent, $folder) = @_;
+  my ($name, $style, $clusters, $fill, $subfolders, $stopper) = @$folder;
   my $path = $parent eq '' ? $name : "$parent/$name";
   my $index = ++$folders;
   make_path("$trees/$path", "$empty/$index");
