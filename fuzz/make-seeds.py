@@ -147,6 +147,31 @@ def emptied_bin_fat(folder):
     return image
 
 
+def removed_tree_fat(folder):
+    """A small FAT12 volume whose folder of three clusters, written in one piece (its entries
+    first, as empty files), was removed with mdeltree."""
+    image = os.path.join(folder, "removed.img")
+    run("mkfs.fat", "-C", "-F", "12", "-s", "1", "-S", "512", "-n", "SEEDVOL", image, "256")
+    env = dict(os.environ, MTOOLS_SKIP_CHECK="1")
+    empty, full = os.path.join(folder, "empty"), os.path.join(folder, "full")
+    os.makedirs(empty)
+    os.makedirs(full)
+    for n in range(12):
+        name = "removed file number %02d.txt" % n
+        open(os.path.join(empty, name), "w").close()
+        with open(os.path.join(full, name), "w") as f:
+            f.write("removed %d\r\n" % n * (n + 1))
+
+    def m(*args):
+        subprocess.run(args, check=True, capture_output=True, env=env)
+
+    m("mmd", "-i", image, "::/TRIP")
+    m("mcopy", "-i", image, *sorted(os.path.join(empty, n) for n in os.listdir(empty)), "::/TRIP/")
+    m("mcopy", "-o", "-i", image, *sorted(os.path.join(full, n) for n in os.listdir(full)), "::/TRIP/")
+    m("mdeltree", "-i", image, "::/TRIP")
+    return image
+
+
 def main():
     shutil.rmtree(corpus, ignore_errors=True)
     work = tempfile.mkdtemp()
@@ -159,6 +184,7 @@ def main():
             put("images", base, image_input(image))
         put("images", "fat12-carving", image_input(fats[0], options=3))
         put("images", "fat16-emptied-bin", image_input(emptied_bin_fat(work)))
+        put("images", "fat12-removed", image_input(removed_tree_fat(work)))
 
         ntfs = os.path.join(fixtures, "ntfs.img")
         files = os.path.join(fixtures, "ntfs-files.img")
