@@ -112,15 +112,13 @@ DWORD ExfatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHa
 }
 
 DWORD ExfatMountedVolume::find(const std::u16string& path, Found& out) {
-  std::vector<std::u16string> parts = pathComponents(path);
-  if (parts.empty()) return ERROR_FILE_NOT_FOUND;
-  std::u16string parent;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + u"\\";
+  std::u16string parent, name;
+  if (!splitLastName(path, parent, name)) return ERROR_FILE_NOT_FOUND;
   DWORD folder = 0;
   if (DWORD error = openFolder(parent, folder); error != ERROR_SUCCESS) return error;
   bool found = false;
   DWORD error = walkFolder(folder, [&](const Found& f, DWORD) {
-    if (!found && sameName(f.info.name, parts.back())) {
+    if (!found && sameName(f.info.name, name)) {
       out = f;
       found = true;
     }
@@ -133,8 +131,7 @@ DWORD ExfatMountedVolume::find(const std::u16string& path, Found& out) {
 
 DWORD ExfatMountedVolume::stat(const std::u16string& path, VolumeFileInfo& out) {
   if (pathComponents(path).empty()) {
-    out = VolumeFileInfo{};
-    out.attributes = FILE_ATTRIBUTE_DIRECTORY;
+    out = rootFolderInfo();
     return ERROR_SUCCESS;
   }
   Found found;

@@ -161,15 +161,13 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
 }
 
 DWORD FatMountedVolume::find(const std::u16string& path, Found& out) {
-  std::vector<std::u16string> parts = pathComponents(path);
-  if (parts.empty()) return ERROR_FILE_NOT_FOUND;
-  std::u16string parent;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + u"\\";
+  std::u16string parent, name;
+  if (!splitLastName(path, parent, name)) return ERROR_FILE_NOT_FOUND;
   DWORD folder = 0;
   if (DWORD error = openFolder(parent, folder); error != ERROR_SUCCESS) return error;
   bool found = false;
   DWORD error = walkFolder(folder, [&](const Found& f, DWORD) {
-    if (sameName(f.info.name, parts.back()) || sameName(f.info.shortName, parts.back())) {
+    if (sameName(f.info.name, name) || sameName(f.info.shortName, name)) {
       out = f;
       found = true;
     }
@@ -209,8 +207,7 @@ DWORD FatMountedVolume::information(VolumeInformation& out) {
 
 DWORD FatMountedVolume::stat(const std::u16string& path, VolumeFileInfo& out) {
   if (pathComponents(path).empty()) {
-    out = VolumeFileInfo{};
-    out.attributes = FILE_ATTRIBUTE_DIRECTORY;
+    out = rootFolderInfo();
     return ERROR_SUCCESS;
   }
   Found found;

@@ -17,4 +17,19 @@ std::vector<std::u16string> pathComponents(const std::u16string& path) {
   return parts;
 }
 
+bool splitLastName(const std::u16string& path, std::u16string& folder, std::u16string& name) {
+  std::vector<std::u16string> parts = pathComponents(path);
+  if (parts.empty()) return false;
+  folder.clear();
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder += parts[i] + u"\\";
+  name = parts.back();
+  return true;
+}
+
+VolumeFileInfo rootFolderInfo() {
+  VolumeFileInfo info;
+  info.attributes = FILE_ATTRIBUTE_DIRECTORY;
+  return info;
+}
+
 }  // namespace tarvosk

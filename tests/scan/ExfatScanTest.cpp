@@ -99,6 +99,24 @@ TEST_F(ExfatScanTest, DeletedFoldersAreWalkedAndFoldersWithoutDeletedFilesAreMar
   EXPECT_FALSE(entries_.count(u"\\readme.txt")) << "live files are not listed";
 }
 
+TEST_F(ExfatScanTest, ARemovableCardsPartitionIsScannedAsExfat) {
+  // A removable drive is taken as FAT without its partition type looked at; and type 0x07 says
+  // NTFS on a fixed one: exFAT is known by the file system's name either way.
+  for (bool removable : {true, false}) {
+    detachAll();
+    AttachOptions options;
+    options.removable = removable;
+    attachFixture("exfat-gpt.img", options);
+    ASSERT_TRUE(lists_.BuildFileList(u"C:", progress_, false, 0, 0)) << removable;
+    DriveFileList& list = *lists_.GetDriveList(u"C:");
+    std::map<std::u16string, const FileEntry*> entries = entriesByPath(list);
+    ASSERT_TRUE(entries.count(u"\\gone.bin")) << removable;
+    EXPECT_TRUE(entries.at(u"\\gone.bin")->deleted);
+    EXPECT_EQ(list.Lookup(ROOT_ENTRY_ID).kind, ENTRY_KIND_EXFAT);
+    lists_.RemoveDriveList(u"C:");
+  }
+}
+
 TEST_F(ExfatScanTest, ThePhysicalScanCarvesTheDeletedJpegOutOfTheFreeClusters) {
   ScratchDir out;
   for (const char* image : {"exfat-4k.img", "exfat-32k.img"}) {
