@@ -202,19 +202,18 @@ std::size_t windowAt(ExfatVolumeEntry& e, ExfatReadWindow& window, std::uint64_t
   return static_cast<std::size_t>(offset - start);
 }
 
-// The bitmap byte that holds a heap cluster's bit, through the bitmap window.
+// The bitmap byte that holds a heap cluster's bit, through the bitmap window: a stretch of the
+// run of bitmap clusters that holds it (the bitmap mostly lies in one run).
 const std::uint8_t* bitmapByte(ExfatVolumeEntry& e, std::uint64_t cluster) {
-  const std::uint64_t index = (cluster - kExfatFirstCluster) / 8;
-  std::uint64_t clusterIndex = index / e.boot.clusterSize;
+  std::uint64_t byte = (cluster - kExfatFirstCluster) / 8;
   for (const ExfatRun& run : e.bitmapRuns) {
-    if (clusterIndex >= run.count) {
-      clusterIndex -= run.count;
+    const std::uint64_t runBytes = run.count * e.boot.clusterSize;
+    if (byte >= runBytes) {
+      byte -= runBytes;
       continue;
     }
-    const std::uint64_t base = e.boot.clusterOffset(run.first + clusterIndex);
-    const std::uint64_t windowBytes = std::min<std::uint64_t>(kWindowBytes, e.boot.clusterSize);
-    std::size_t at = windowAt(e, e.bitmapWindow, base, base + e.boot.clusterSize, windowBytes,
-                              base + index % e.boot.clusterSize);
+    const std::uint64_t base = e.boot.clusterOffset(run.first);
+    std::size_t at = windowAt(e, e.bitmapWindow, base, base + runBytes, kWindowBytes, base + byte);
     return at == SIZE_MAX ? nullptr : e.bitmapWindow.bytes.data() + at;
   }
   return nullptr;

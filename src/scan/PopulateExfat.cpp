@@ -24,8 +24,7 @@ bool repeatsAnOpenFolder(const ExfatWalk& walk, std::uint64_t firstCluster) {
   return std::find(walk.openFolders.begin(), walk.openFolders.end(), firstCluster) != walk.openFolders.end();
 }
 
-FileEntry& listEntry(DriveFileList& list, FileEntry& parent, const ExfatFileInfo& info) {
-  FileEntry& entry = list.Lookup(info.setPosition);
+void listEntry(FileEntry& entry, FileEntry& parent, const ExfatFileInfo& info) {
   entry.id = info.setPosition;
   entry.parentId = parent.id;
   entry.driveLetter = parent.driveLetter;
@@ -37,7 +36,6 @@ FileEntry& listEntry(DriveFileList& list, FileEntry& parent, const ExfatFileInfo
   entry.size = entry.isFolder ? 0 : info.set.dataLength;
   exfatTimeToLocalDos(info.set.modified, entry.dosDate, entry.dosTime);
   parent.children.push_back(entry.id);
-  return entry;
 }
 
 }  // namespace
@@ -65,13 +63,15 @@ DWORD PopulateExfat(ExfatWalk& walk, FileEntry& parent, DWORD dir) {
       EXFAT_CloseHandle(info.handle);
       continue;
     }
-    // A set reached a second time (two deleted folders that held the same free cluster), or a
-    // folder that repeats one being walked, is left out.
-    if (list.Find(info.setPosition) || (folder && repeatsAnOpenFolder(walk, info.set.firstCluster))) {
+    // A folder that repeats one being walked, or a set reached a second time (two deleted
+    // folders that held the same free cluster; a new entry has id 0), is left out.
+    const bool loops = folder && repeatsAnOpenFolder(walk, info.set.firstCluster);
+    FileEntry* entry = loops ? nullptr : &list.Lookup(info.setPosition);
+    if (!entry || entry->id != 0) {
       EXFAT_CloseHandle(info.handle);
       continue;
     }
-    FileEntry& entry = listEntry(list, parent, info);
+    listEntry(*entry, parent, info);
     if (++walk.listed % kEntriesPerProgressPoint == 0 && walk.totalClusters != 0) {
       walk.window->setPosition(static_cast<int>(std::min(walk.doneClusters, walk.totalClusters) * 100 / walk.totalClusters));
       walk.window->pumpOneMessage();
@@ -82,7 +82,7 @@ DWORD PopulateExfat(ExfatWalk& walk, FileEntry& parent, DWORD dir) {
     }
     if (!folder) {
       EXFAT_CloseHandle(info.handle);
-      entry.recoveryChance = RateDeletedExfatFile(entry.handle, info.set);
+      entry->recoveryChance = RateDeletedExfatFile(entry->handle, info.set);
       continue;
     }
     parent.hasSubfolders = true;
@@ -92,7 +92,7 @@ DWORD PopulateExfat(ExfatWalk& walk, FileEntry& parent, DWORD dir) {
       continue;
     }
     walk.openFolders.push_back(info.set.firstCluster);
-    PopulateExfat(walk, entry, info.handle);
+    PopulateExfat(walk, *entry, info.handle);
     walk.openFolders.pop_back();
   }
   return EXFAT_CloseHandle(dir);
