@@ -19,8 +19,10 @@ bool findExfatFileData(const FileEntry& entry, ExfatFileData& out) {
   if (set.validDataLength > set.dataLength)
     LOG_Write(g_logAPP, WARNING, u"findExfatFileData(%I64d): valid data length %I64d exceeds the data length %I64d",
               entry.id, set.validDataLength, set.dataLength);
+  // Data whose first cluster lies outside the heap cannot be found at all.
   return exfat::fileRuns(*volume, set.firstCluster, set.dataLength, set.noFatChain(), entry.deleted, out.runs) ==
-         LAYER_SUCCESS;
+             LAYER_SUCCESS &&
+         (set.dataLength == 0 || !out.runs.empty());
 }
 
 }  // namespace tarvosk

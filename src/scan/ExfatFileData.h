@@ -23,7 +23,8 @@ inline bool isExfatSetEntry(const FileEntry& entry) {
   return entry.kind == ENTRY_KIND_EXFAT && entry.startPosition == 0 && entry.id != ROOT_ENTRY_ID;
 }
 
-// False when the set cannot be read again or its clusters cannot be worked out.
+// False when the set cannot be read again or its clusters cannot be worked out (a first cluster
+// outside the heap).
 bool findExfatFileData(const FileEntry& entry, ExfatFileData& out);
 
 }  // namespace tarvosk

@@ -73,15 +73,21 @@ TEST_F(RecoverExfatFilesTest, ADeletedFolderComesBackWithItsDeletedFolders) {
   EXPECT_EQ(readWholeFile(out.file("Old/Inner/old.txt")), std::vector<std::uint8_t>({'o', 'l', 'd', '\r', '\n'}));
 }
 
-TEST_F(RecoverExfatFilesTest, DataPastTheValidDataLengthComesBackAsZeros) {
+TEST_F(RecoverExfatFilesTest, PatchedStreamExtensionsComeBackAsFarAsTheirDataGoes) {
   ExfatImageCopy copy("exfat-4k.img");
   copy.patchStream(u"contig.bin", [](std::uint8_t* stream) { putLe64(stream + 8, 100000); });
   copy.patchStream(u"已删除的照片.jpg", [](std::uint8_t* stream) { putLe64(stream + 8, le64(ByteSpan(stream, 32), 24) + 50000); });
+  copy.patchStream(u"A rather long file name", [](std::uint8_t* stream) { putLe32(stream + 20, 0xFFFFFF00); });
   DriveFileList& list = scanCopy(copy);
   std::vector<std::uint8_t> expected = exfatOriginal("contig.bin");
   std::fill(expected.begin() + 100000, expected.end(), 0);
-  EXPECT_EQ(recovered(list, "contig.bin"), expected);
+  EXPECT_EQ(recovered(list, "contig.bin"), expected) << "zeros past the valid data length";
   EXPECT_EQ(recovered(list, "已删除的照片.jpg"), exfatOriginal("photo.jpg")) << "a valid length above the data length";
+  FileEntry& lost = mustFind(list, "A rather long file name that needs four name entries to hold it.bin");
+  job.log.clear();
+  EXPECT_FALSE(RecoverEntry(list, lost, nullptr, target(), job)) << "a first cluster outside the heap";
+  EXPECT_NE(job.log.find(u"无法恢复该文件"), std::u16string::npos) << utf16ToUtf8(job.log);
+  EXPECT_FALSE(std::filesystem::exists(outputOf(lost)));
 }
 
 TEST_F(RecoverExfatFilesTest, TheContentSearchAndTheViewerFollowTheSameClusters) {
