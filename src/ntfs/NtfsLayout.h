@@ -64,6 +64,7 @@ constexpr std::size_t kAlMinimumEntry = 26;
 
 // $FILE_NAME value.
 constexpr std::size_t kFnParentReference = 0;       // 48-bit record number + 16-bit sequence
+constexpr std::size_t kFnModificationTime = 16;     // 64-bit FILETIME, as the name's folder last saw it
 constexpr std::size_t kFnNameLength = 64;           // 8-bit, in characters
 constexpr std::size_t kFnNamespace = 65;            // 8-bit; 2 is the DOS 8.3 name
 constexpr std::size_t kFnName = 66;                 // UTF-16, not terminated

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ntfs/Attribute.h"
+#include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
 #include "platform/ByteOrder.h"
 #include "platform/Time.h"
@@ -11,19 +12,18 @@ namespace tarvosk {
 
 namespace {
 
-constexpr DWORD kStandardInformation = 0x10;
-constexpr std::size_t kModificationTime = 8;  // in the $STANDARD_INFORMATION value
-
+// The time the views show for an NTFS file is the one its $FILE_NAME attribute holds (the first
+// one of the record), so every front end and the search agree on it.
 bool ntfsModificationTime(const FileEntry& entry, FILETIME& local) {
   DWORD recordSize = 0;
   if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || recordSize == 0) return false;
   std::vector<BYTE> record(recordSize);
   ByteSpan attribute;
-  if (GetMFTRecord(entry.handle, entry.id, record) != 0 || FindAttribute(record, kStandardInformation, &attribute) != 0)
+  if (GetMFTRecord(entry.handle, entry.id, record) != 0 || FindAttribute(record, ntfs::kAttrFileName, &attribute) != 0)
     return false;
   ByteSpan value = ntfs::residentValue(attribute);
-  if (!fitsIn(value.size(), kModificationTime, 8)) return false;
-  FILETIME utc = makeFileTime(le64(value, kModificationTime));
+  if (!fitsIn(value.size(), ntfs::kFnModificationTime, 8)) return false;
+  FILETIME utc = makeFileTime(le64(value, ntfs::kFnModificationTime));
   return FileTimeToLocalFileTime(&utc, &local) != FALSE;
 }
 
