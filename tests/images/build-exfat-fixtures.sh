@@ -12,7 +12,8 @@
 #    deleted, and a deleted contiguous file;
 #  - exfat-32k.img (32 KiB clusters): deleted contiguous files and a deleted Chinese name;
 #  - exfat-mbr.img and exfat-gpt.img: disks with an MBR (type 0x07) and a GPT (basic data)
-#    partition holding an exFAT volume.
+#    partition holding an exFAT volume; the MBR one keeps a file in its recycle folder (INFO2
+#    made here: no tool writes it).
 # The files put on the volumes are kept beside them (exfat-files/). Next to each volume:
 # IMG.fls (fls -r -p -l) and IMG.dump (dump.exfat, with the free and total cluster counts).
 # Cached; rebuilt when this script changes. A missing tool, a FUSE mount or a loop device that
@@ -25,7 +26,7 @@ source "$here/fixture-set.sh"
 begin_fixture_set exfat "$here/build-exfat-fixtures.sh" "$out"
 
 need_tools mkfs.exfat dump.exfat mount.exfat-fuse losetup fusermount mountpoint fls istat ifind cjpeg convert sfdisk \
-  truncate dd head cmp sha256sum
+  truncate dd head cmp sha256sum python3
 [ -c /dev/fuse ] || fail "/dev/fuse is missing: exfat-fuse cannot mount the volumes"
 [ "$(id -u)" -eq 0 ] || fail "exfat-fuse mounts of loop devices need root here"
 
@@ -173,9 +174,24 @@ partitioned() {
   cp "$files/readme.txt" "$mnt/readme.txt"
   cp "$files/small.bin" "$mnt/gone.bin"
   rm "$mnt/gone.bin"
+  if [ "$4" = recycled ]; then
+    # A 280-byte INFO2 record: C:\old notes.txt, record 1 of drive C, kept as Dc1.txt.
+    mkdir "$mnt/Recycled"
+    python3 - "$mnt/Recycled/INFO2" <<'PY'
+import struct, sys
+record = bytearray(280)
+path = b"C:\\old notes.txt"
+record[:len(path)] = path
+struct.pack_into("<II", record, 260, 1, 2)
+header = bytearray(20)
+struct.pack_into("<I", header, 12, 280)
+open(sys.argv[1], "wb").write(header + record)
+PY
+    cp "$files/report.txt" "$mnt/Recycled/Dc1.txt"
+  fi
   unmount_volume
 }
-partitioned exfat-mbr.img "$(printf 'label: dos\nstart=2048, size=16384, type=7')" MBRCARD
-partitioned exfat-gpt.img "$(printf 'label: gpt\nstart=2048, size=16384, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7')" GPTCARD
+partitioned exfat-mbr.img "$(printf 'label: dos\nstart=2048, size=16384, type=7')" MBRCARD recycled
+partitioned exfat-gpt.img "$(printf 'label: gpt\nstart=2048, size=16384, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7')" GPTCARD plain
 
 end_fixture_set

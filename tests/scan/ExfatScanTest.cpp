@@ -1,7 +1,8 @@
 // Basic and physical scans of exFAT volumes made by mkfs.exfat and filled through exfat-fuse,
 // checked against sleuthkit's fls on the same images: deleted files and folders under their
 // folders with names, sizes and times, the recovery chances before and after a new file took
-// the clusters of the deleted ones, and a JPEG carved out of the free clusters.
+// the clusters of the deleted ones, the recycle folder, and a JPEG carved out of the free
+// clusters.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,6 +116,22 @@ TEST_F(ExfatScanTest, ARemovableCardsPartitionIsScannedAsExfat) {
     EXPECT_EQ(list.Lookup(ROOT_ENTRY_ID).kind, ENTRY_KIND_EXFAT);
     lists_.RemoveDriveList(u"C:");
   }
+}
+
+TEST_F(ExfatScanTest, TheRecycleFolderOfAnExfatVolumeIsListedAndCopiedBack) {
+  attachFixture("exfat-mbr.img");
+  ASSERT_TRUE(lists_.BuildFileList(u"C:", progress_, false, 0, 0));
+  DriveFileList& list = *lists_.GetDriveList(u"C:");
+  std::map<std::u16string, const FileEntry*> entries = entriesByPath(list);
+  ASSERT_TRUE(entries.count(u"\\old notes.txt"));
+  FileEntry& kept = list.Lookup(entries.at(u"\\old notes.txt")->id);
+  EXPECT_EQ(kept.kind, ENTRY_KIND_RECYCLE_BIN);
+  EXPECT_EQ(kept.recoveryChance, CHANCE_EXCELLENT);
+  EXPECT_FALSE(list.Lookup(ROOT_ENTRY_ID).noDeletedFiles);
+  ScratchDir out;
+  RecoveryJob job;
+  ASSERT_TRUE(RecoverEntry(list, kept, nullptr, utf8ToUtf16(out.path().string()), job));
+  EXPECT_EQ(readWholeFile(out.file("old notes.txt")), exfatOriginal("report.txt"));
 }
 
 TEST_F(ExfatScanTest, ThePhysicalScanCarvesTheDeletedJpegOutOfTheFreeClusters) {
