@@ -50,18 +50,24 @@ std::uint64_t clustersFor(const ExfatVolumeEntry& volume, std::uint64_t bytes) {
 
 std::uint64_t heapEnd(const ExfatVolumeEntry& volume) { return kExfatFirstCluster + volume.boot.clusterCount; }
 
-// A deleted file whose chain is cleared or broken: the free clusters after the last one taken
-// (none taken twice).
-void guessFreeClusters(ExfatVolumeEntry& volume, std::uint64_t wanted, std::vector<ExfatRun>& runs,
-                       VisitedClusters& visited) {
+// A deleted file whose chain is cleared or broken: the free clusters after the last one taken,
+// passing over clusters in use, but never over more of them than the file has clusters (a file
+// does not come back from the far end of the volume); then, as the FAT rule guesses, the
+// clusters that follow, whoever holds them now. None is taken twice.
+void guessClusters(ExfatVolumeEntry& volume, std::uint64_t wanted, std::vector<ExfatRun>& runs,
+                   VisitedClusters& visited) {
   std::uint64_t taken = clustersIn(runs);
   std::uint64_t next = runs.back().first + runs.back().count;
-  while (taken < wanted && next < heapEnd(volume)) {
-    std::uint64_t found = 0;
-    if (!nextFreeCluster(volume, next, found)) break;
+  std::uint64_t found = 0;
+  while (taken < wanted && nextFreeCluster(volume, next, next + wanted + 1, found)) {
     next = found + 1;
     if (!visited.add(found)) continue;
     appendCluster(runs, found);
+    ++taken;
+  }
+  for (; taken < wanted && next < heapEnd(volume); ++next) {
+    if (!visited.add(next)) continue;
+    appendCluster(runs, next);
     ++taken;
   }
 }
@@ -136,7 +142,7 @@ DWORD fileRuns(ExfatVolumeEntry& volume, std::uint64_t firstCluster, std::uint64
     appendCluster(runs, next);
     cluster = next;
   }
-  guessFreeClusters(volume, wanted, runs, visited);
+  guessClusters(volume, wanted, runs, visited);
   return LAYER_SUCCESS;
 }
 

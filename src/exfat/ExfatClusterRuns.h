@@ -27,7 +27,8 @@ DWORD chainRuns(ExfatVolumeEntry& volume, std::uint64_t first, std::uint64_t max
 // - a deleted file: its chain while the chain names clusters that are free (a volume that keeps
 //   the chain of a deleted file), then the free clusters that follow the last one taken, passing
 //   over those in use (a volume that clears the chain, so a file written into the gaps between
-//   other files comes back whole while its clusters are unused).
+//   other files comes back whole while its clusters are unused), though never over more of them
+//   than the file has clusters; the rest are the clusters that follow, as the FAT rule guesses.
 // Empty for no data or a first cluster outside the heap. 0, or 1 when a read fails.
 DWORD fileRuns(ExfatVolumeEntry& volume, std::uint64_t firstCluster, std::uint64_t dataLength, bool noFatChain,
                bool deleted, std::vector<ExfatRun>& runs);

@@ -316,8 +316,8 @@ DWORD countFreeClusters(ExfatVolumeEntry& volume, std::uint64_t first, std::uint
   return LAYER_SUCCESS;
 }
 
-bool nextFreeCluster(ExfatVolumeEntry& volume, std::uint64_t from, std::uint64_t& found) {
-  const std::uint64_t end = kExfatFirstCluster + volume.boot.clusterCount;
+bool nextFreeCluster(ExfatVolumeEntry& volume, std::uint64_t from, std::uint64_t end, std::uint64_t& found) {
+  end = std::min(end, kExfatFirstCluster + volume.boot.clusterCount);
   for (std::uint64_t c = std::max(from, kExfatFirstCluster); c < end;) {
     const std::uint8_t* byte = bitmapByte(volume, c);
     if (!byte) return false;

@@ -82,7 +82,8 @@ DWORD fatEntry(ExfatVolumeEntry& volume, std::uint64_t cluster, std::uint64_t& n
 // 0 with free set; 1 when the bitmap cannot be read; 4 outside the heap.
 DWORD clusterFree(ExfatVolumeEntry& volume, std::uint64_t cluster, bool& free);
 DWORD countFreeClusters(ExfatVolumeEntry& volume, std::uint64_t first, std::uint64_t count, std::uint64_t& freeCount);
-// The first free cluster at or after from; false when there is none (or the bitmap fails).
-bool nextFreeCluster(ExfatVolumeEntry& volume, std::uint64_t from, std::uint64_t& found);
+// The first free cluster from from up to (not including) end; false when there is none there
+// (or the bitmap fails).
+bool nextFreeCluster(ExfatVolumeEntry& volume, std::uint64_t from, std::uint64_t end, std::uint64_t& found);
 
 }  // namespace tarvosk::exfat
