@@ -1,8 +1,8 @@
 // The drive namespace: disk images and block devices as drive letters and physical drives.
 //
-// An image or block device with an MBR or GPT partition table is a physical drive whose FAT and
-// NTFS partitions get drive letters; a bare FAT or NTFS volume is both a letter and a physical
-// drive; anything else is a physical drive only. Images take letters from C: and physical drive
+// An image or block device with an MBR or GPT partition table is a physical drive whose FAT,
+// NTFS and exFAT partitions get drive letters; a bare FAT, NTFS or exFAT volume is both a letter
+// and a physical drive; anything else is a physical drive only. Images take letters from C: and physical drive
 // numbers from 0 in the order attached, then block devices; at most 16 physical drives.
 // Sources are opened read-only.
 #pragma once
@@ -33,7 +33,7 @@ struct AttachOptions {
   std::vector<BadSectorRange> badSectors;
 };
 
-enum class FileSystemKind { None, Fat12, Fat16, Fat32, Ntfs };
+enum class FileSystemKind { None, Fat12, Fat16, Fat32, Ntfs, Exfat };
 
 struct LogicalDriveInfo {
   WCHAR letter = 0;

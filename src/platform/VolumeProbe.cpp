@@ -29,6 +29,8 @@ bool isPowerOfTwo(std::uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 FileSystemKind probeFileSystem(ByteSpan b) {
   if (b.size() < 512) return FileSystemKind::None;
   if (std::memcmp(b.data() + kOemName, "NTFS    ", 8) == 0) return FileSystemKind::Ntfs;
+  // The exFAT reader checks the rest of the boot region when it opens the volume.
+  if (std::memcmp(b.data() + kOemName, "EXFAT   ", 8) == 0) return FileSystemKind::Exfat;
 
   std::uint8_t jump = le8(b, kJump);
   if (jump != 0xEB && jump != 0xE9) return FileSystemKind::None;
@@ -62,7 +64,8 @@ std::uint8_t partitionTypeFor(FileSystemKind kind, std::uint64_t firstSector, st
       if (sectorCount < 65536) return 0x04;
       return insideChs ? 0x06 : 0x0E;
     case FileSystemKind::Fat32: return insideChs ? 0x0B : 0x0C;
-    case FileSystemKind::Ntfs: return 0x07;
+    case FileSystemKind::Ntfs:
+    case FileSystemKind::Exfat: return 0x07;
     case FileSystemKind::None: break;
   }
   return 0x00;
@@ -81,6 +84,7 @@ const char* fileSystemName(FileSystemKind kind) {
     case FileSystemKind::Fat16: return "FAT16";
     case FileSystemKind::Fat32: return "FAT32";
     case FileSystemKind::Ntfs: return "NTFS";
+    case FileSystemKind::Exfat: return "exFAT";
     case FileSystemKind::None: break;
   }
   return "";

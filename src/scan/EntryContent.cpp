@@ -10,6 +10,7 @@
 #include "ntfs/RunList.h"
 #include "platform/Files.h"
 #include "scan/DriveUnits.h"
+#include "scan/ExfatFileData.h"
 
 namespace tarvosk {
 
@@ -18,19 +19,28 @@ namespace {
 constexpr std::uint64_t kMaxFatClusters = 100000;
 constexpr std::uint64_t kMaxSearchedRunLength = 1000000;
 
+// Visits the units of the runs one at a time, the last one cut so that size bytes are visited.
+bool readRuns(DriveUnits& units, const std::vector<ExfatRun>& runs, std::uint64_t size,
+              const std::function<bool(ByteSpan)>& visit) {
+  const std::uint64_t unit = units.unitSize();
+  std::vector<std::uint8_t> buffer(unit);
+  for (const ExfatRun& run : runs) {
+    for (std::uint64_t i = 0; i < run.count && size > 0; ++i) {
+      if (!units.read(run.first + i, 1, buffer.data())) return false;
+      const std::uint64_t length = std::min(unit, size);
+      size -= length;
+      if (!visit(ByteSpan(buffer.data(), length))) return true;
+    }
+  }
+  return true;
+}
+
 bool readUnits(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
   std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
   if (!units) return false;
-  const std::uint64_t unit = units->unitSize();
-  const std::uint64_t count = (entry.size + unit - 1) / unit;
+  const std::uint64_t count = (entry.size + units->unitSize() - 1) / units->unitSize();
   if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatClusters) return false;
-  std::vector<std::uint8_t> buffer(unit);
-  for (std::uint64_t i = 0; i < count; ++i) {
-    if (!units->read(entry.startPosition + i, 1, buffer.data())) return false;
-    std::uint64_t length = std::min(unit, entry.size - i * unit);
-    if (!visit(ByteSpan(buffer.data(), length))) return true;
-  }
-  return true;
+  return readRuns(*units, {{entry.startPosition, count}}, entry.size, visit);
 }
 
 bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
@@ -67,6 +77,15 @@ bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>&
   return true;
 }
 
+// An exFAT file of a basic scan: its clusters up to the valid data length (what follows it is
+// zeros, which are not searched).
+bool readThroughSet(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
+  ExfatFileData data;
+  std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
+  if (!units || !findExfatFileData(entry, data)) return false;
+  return readRuns(*units, data.runs, data.validDataLength, visit);
+}
+
 bool readRecycledFile(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
   HANDLE file = CreateFileW(entry.recycleBinPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -89,6 +108,7 @@ bool readRecycledFile(const FileEntry& entry, const std::function<bool(ByteSpan)
 bool readFileContent(const FileEntry& entry, const std::function<bool(ByteSpan piece)>& visit) {
   if (entry.kind == ENTRY_KIND_RECYCLE_BIN) return readRecycledFile(entry, visit);
   if (entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0) return readThroughMft(entry, visit);
+  if (isExfatSetEntry(entry)) return readThroughSet(entry, visit);
   return readUnits(entry, visit);
 }
 

@@ -12,6 +12,7 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
+#include "scan/ExfatFileData.h"
 #include "scan/NtfsFileData.h"
 
 namespace tarvosk {
@@ -73,6 +74,23 @@ void listThroughMft(const FileEntry& entry, FileUnits& out) {
   }
 }
 
+// An exFAT file of a basic scan: the clusters its entry set names (for a deleted file whose
+// chain is gone, the clusters recovery would take), extents of more than 1,000,000 left out.
+void listThroughSet(const FileEntry& entry, FileUnits& out) {
+  ExfatFileData data;
+  std::unique_ptr<DriveUnits> drive = driveUnitsOf(entry.kind, entry.handle);
+  if (!drive || !findExfatFileData(entry, data)) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
+  }
+  out.unitSize = data.clusterSize;
+  out.dataLength = data.dataLength;
+  for (const ExfatRun& run : data.runs) {
+    if (run.count > kMaxListedRunLength) continue;  // as NTFS runs: too long to list
+    for (std::uint64_t c = run.first; c < run.first + run.count; ++c) out.units.push_back({c, drive->isFree(c)});
+  }
+}
+
 }  // namespace
 
 FileUnits listFileUnits(const FileEntry& entry) {
@@ -83,6 +101,8 @@ FileUnits listFileUnits(const FileEntry& entry) {
     for (std::uint64_t i = 0; i < unitsFor(entry.size, kRecycleBinBlock); ++i) out.units.push_back({i, true});
   } else if (entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0) {
     listThroughMft(entry, out);
+  } else if (isExfatSetEntry(entry)) {
+    listThroughSet(entry, out);
   } else {
     listContiguous(entry, out);
   }

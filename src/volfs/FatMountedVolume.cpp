@@ -9,6 +9,7 @@
 #include "platform/WinError.h"
 #include "volfs/FatFileReader.h"
 #include "volfs/FatFreeSpace.h"
+#include "volfs/VolumePath.h"
 
 namespace tarvosk {
 
@@ -52,21 +53,6 @@ bool sameName(const std::u16string& a, const std::u16string& b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (foldCase(a[i]) != foldCase(b[i])) return false;
   return true;
-}
-
-std::vector<std::u16string> components(const std::u16string& path) {
-  std::vector<std::u16string> parts;
-  std::u16string part;
-  for (char16_t c : path) {
-    if (c == u'\\' || c == u'/') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
 }
 
 FILETIME entryTime(WORD date, WORD time) {
@@ -155,7 +141,7 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
   if (error != ERROR_SUCCESS) return error;
   DWORD current = 0;
   if (FAT_OpenRootDirectory(volume, &current) != LAYER_SUCCESS) return ERROR_READ_FAULT;
-  for (const std::u16string& part : components(path)) {
+  for (const std::u16string& part : pathComponents(path)) {
     DWORD child = 0;
     bool found = false;
     error = walkFolder(current, [&](const Found& f, DWORD handle) {
@@ -175,15 +161,13 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
 }
 
 DWORD FatMountedVolume::find(const std::u16string& path, Found& out) {
-  std::vector<std::u16string> parts = components(path);
-  if (parts.empty()) return ERROR_FILE_NOT_FOUND;
-  std::u16string parent;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + u"\\";
+  std::u16string parent, name;
+  if (!splitLastName(path, parent, name)) return ERROR_FILE_NOT_FOUND;
   DWORD folder = 0;
   if (DWORD error = openFolder(parent, folder); error != ERROR_SUCCESS) return error;
   bool found = false;
   DWORD error = walkFolder(folder, [&](const Found& f, DWORD) {
-    if (sameName(f.info.name, parts.back()) || sameName(f.info.shortName, parts.back())) {
+    if (sameName(f.info.name, name) || sameName(f.info.shortName, name)) {
       out = f;
       found = true;
     }
@@ -222,9 +206,8 @@ DWORD FatMountedVolume::information(VolumeInformation& out) {
 }
 
 DWORD FatMountedVolume::stat(const std::u16string& path, VolumeFileInfo& out) {
-  if (components(path).empty()) {
-    out = VolumeFileInfo{};
-    out.attributes = FILE_ATTRIBUTE_DIRECTORY;
+  if (pathComponents(path).empty()) {
+    out = rootFolderInfo();
     return ERROR_SUCCESS;
   }
   Found found;
