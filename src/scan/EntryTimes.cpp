@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ntfs/Attribute.h"
+#include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
 #include "platform/ByteOrder.h"
 #include "platform/Time.h"
@@ -11,19 +12,17 @@ namespace tarvosk {
 
 namespace {
 
-constexpr DWORD kStandardInformation = 0x10;
-constexpr std::size_t kModificationTime = 8;  // in the $STANDARD_INFORMATION value
-
 bool ntfsModificationTime(const FileEntry& entry, FILETIME& local) {
   DWORD recordSize = 0;
-  if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || recordSize == 0) return false;
+  if (GetMFTRecordSize(entry.handle, &recordSize) != LAYER_SUCCESS || recordSize == 0) return false;
   std::vector<BYTE> record(recordSize);
   ByteSpan attribute;
-  if (GetMFTRecord(entry.handle, entry.id, record) != 0 || FindAttribute(record, kStandardInformation, &attribute) != 0)
+  if (GetMFTRecord(entry.handle, entry.id, record) != LAYER_SUCCESS ||
+      FindAttribute(record, ntfs::kAttrStandardInformation, &attribute) != LAYER_SUCCESS)
     return false;
   ByteSpan value = ntfs::residentValue(attribute);
-  if (!fitsIn(value.size(), kModificationTime, 8)) return false;
-  FILETIME utc = makeFileTime(le64(value, kModificationTime));
+  if (!fitsIn(value.size(), ntfs::kSiWriteTime, 8)) return false;
+  FILETIME utc = makeFileTime(le64(value, ntfs::kSiWriteTime));
   return FileTimeToLocalFileTime(&utc, &local) != FALSE;
 }
 
