@@ -4,12 +4,12 @@
 #include <unordered_set>
 
 #include "cli/JsonText.h"
-#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Time.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/EntryTimes.h"
+#include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
 #include "settings/Settings.h"
 
@@ -94,19 +94,20 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
   };
   std::unordered_set<std::uint64_t> visited{folder};
   std::vector<Frame> stack{{folder, 0, u""}};
+  // A read-only walk: an id that names no entry (damaged folder data) is passed over.
   while (!stack.empty()) {
     Frame& f = stack.back();
-    FileEntry& parent = list.Lookup(f.id);
-    if (f.next >= parent.children.size()) {
+    const FileEntry* parent = list.Find(f.id);
+    if (!parent || f.next >= parent->children.size()) {
       stack.pop_back();
       continue;
     }
-    std::uint64_t id = parent.children[f.next++];
-    if (id == ROOT_ENTRY_ID) continue;
-    FileEntry& e = list.Lookup(id);
-    std::u16string path = f.path + u"\\" + e.name.str();
-    out.push_back({path, &e, static_cast<int>(stack.size()) - 1});
-    if (e.isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({id, 0, path});
+    std::uint64_t id = parent->children[f.next++];
+    FileEntry* e = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
+    if (!e) continue;
+    std::u16string path = f.path + u"\\" + e->name.str();
+    out.push_back({path, e, static_cast<int>(stack.size()) - 1});
+    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({id, 0, path});
   }
   return out;
 }
@@ -114,34 +115,16 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
 std::u16string entryPath(DriveFileList& list, const FileEntry& entry) {
   std::u16string path;
   const FileEntry* e = &entry;
-  for (int hops = 0; e->id != ROOT_ENTRY_ID && e->id != 0 && hops < kMaxDepth; ++hops) {
+  for (int hops = 0; e && e->id != ROOT_ENTRY_ID && e->id != 0 && hops < kMaxDepth; ++hops) {
     path = u"\\" + e->name.str() + path;
-    e = &list.Lookup(e->parentId);
+    e = list.Find(e->parentId);
   }
   return path;
 }
 
 FileEntry* entryAtListedPath(DriveFileList& list, const std::u16string& path) {
-  FileEntry* current = &list.Lookup(ROOT_ENTRY_ID);
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t end = path.find_first_of(u"\\/", pos);
-    if (end == std::u16string::npos) end = path.size();
-    std::u16string part = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (part.empty()) continue;
-    FileEntry* next = nullptr;
-    for (std::uint64_t id : current->children) {
-      FileEntry& child = list.Lookup(id);
-      if (id != ROOT_ENTRY_ID && equalsIgnoreCase(child.name, part)) {
-        next = &child;
-        break;
-      }
-    }
-    if (!next) return nullptr;
-    current = next;
-  }
-  return current;
+  std::uint64_t id = 0;
+  return findIdAtPath(list, path, id) ? list.Find(id) : nullptr;
 }
 
 void printListing(const std::vector<ListedEntry>& entries, ListingFormat format, std::ostream& out) {
