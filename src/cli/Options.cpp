@@ -2,24 +2,6 @@
 
 namespace tarvosk::cli {
 
-namespace {
-
-bool parseImage(const std::string& value, ImageOption& out, std::string& error) {
-  out.path = value;
-  auto comma = value.rfind(',');
-  if (comma != std::string::npos && value.substr(comma + 1) == "removable") {
-    out.path = value.substr(0, comma);
-    out.options.removable = true;
-  }
-  if (out.path.empty()) {
-    error = "--image 需要一个映像文件路径";
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool parseOptions(int argc, char** argv, Options& out, std::string& error) {
   int i = 1;
   for (; i < argc; ++i) {
@@ -34,7 +16,7 @@ bool parseOptions(int argc, char** argv, Options& out, std::string& error) {
         out.logFile = value;
       } else {
         ImageOption image;
-        if (!parseImage(value, image, error)) return false;
+        if (!parseImageArgument(value, image, error)) return false;
         out.images.push_back(image);
       }
     } else if (arg == "--no-devices") {

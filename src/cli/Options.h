@@ -4,14 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/DriveNamespace.h"
+#include "shell/ProgramArguments.h"
 
 namespace tarvosk::cli {
 
-struct ImageOption {
-  std::string path;
-  AttachOptions options;
-};
+using ImageOption = ImageArgument;
 
 struct Options {
   std::vector<ImageOption> images;

@@ -67,6 +67,7 @@ constexpr std::size_t kAlMinimumEntry = 26;
 
 // $FILE_NAME value.
 constexpr std::size_t kFnParentReference = 0;       // 48-bit record number + 16-bit sequence
+constexpr std::size_t kFnModificationTime = 16;     // 64-bit FILETIME, as the name's folder last saw it
 constexpr std::size_t kFnFileAttributes = 56;       // 32-bit file attribute flags
 constexpr std::uint32_t kFnAttributeFolder = 0x10000000;
 constexpr std::size_t kFnNameLength = 64;           // 8-bit, in characters

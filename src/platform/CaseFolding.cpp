@@ -1,5 +1,7 @@
 #include "platform/CaseFolding.h"
 
+#include <algorithm>
+
 namespace tarvosk {
 
 // Simple case folding of the alphabets that names are likely written in: ASCII, Latin-1 and
@@ -46,6 +48,19 @@ bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (foldCase(a[i]) != foldCase(b[i])) return false;
   return true;
+}
+
+int compareIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t x = foldCase(a[i]), y = foldCase(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool startsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace tarvosk

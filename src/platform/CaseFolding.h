@@ -12,5 +12,10 @@ namespace tarvosk {
 char16_t foldCase(char16_t c);
 std::u16string folded(std::u16string_view text);
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+// Orders a and b by their folded characters: negative, zero or positive, as a comes first,
+// compares equal or comes last (a prefix comes before its longer names).
+int compareIgnoreCase(std::u16string_view a, std::u16string_view b);
+// Whether text begins with prefix, compared without regard to case.
+bool startsWithIgnoreCase(std::u16string_view text, std::u16string_view prefix);
 
 }  // namespace tarvosk

@@ -232,8 +232,12 @@ int attachBlockDevices(std::vector<DeviceFailure>* failures) {
     closedir(dir);
   }
   std::sort(names.begin(), names.end());
+  // A second call (a device arrived) attaches only the devices not attached yet.
+  std::vector<std::string> known;
+  for (const PhysicalDriveInfo& p : physicalDrives()) known.push_back(p.sourcePath);
   int attached = 0;
   for (const std::string& name : names) {
+    if (std::find(known.begin(), known.end(), "/dev/" + name) != known.end()) continue;
     DWORD error = ERROR_SUCCESS;
     std::shared_ptr<DiskSource> source = DiskSource::open("/dev/" + name, error);
     if (!source) {

@@ -72,9 +72,10 @@ struct DeviceFailure {
   DWORD error = 0;
 };
 
-// Attaches the machine's block devices (whole disks, not partitions, loop or RAM devices).
-// Only the front ends call this; tests never touch the machine's disks. Returns how many
-// were attached; the devices that could not be opened go into failures when it is given.
+// Attaches the machine's block devices (whole disks, not partitions, loop or RAM devices) that
+// are not attached yet. Only the front ends call this; tests never touch the machine's disks.
+// Returns how many were attached; the devices that could not be opened go into failures when
+// it is given.
 int attachBlockDevices(std::vector<DeviceFailure>* failures = nullptr);
 
 // Detaches everything (open handles on the drives keep working until closed).

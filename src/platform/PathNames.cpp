@@ -13,10 +13,6 @@ bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 char16_t upperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-bool startsWithIgnoreCase(std::u16string_view s, std::u16string_view prefix) {
-  return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
-}
-
 bool isLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
 std::u16string resolveInner(std::u16string_view rest) {

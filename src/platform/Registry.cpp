@@ -38,6 +38,7 @@
 #include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/PathNames.h"
+#include "platform/UserFolders.h"
 #include "platform/WinError.h"
 
 namespace tarvosk {
@@ -435,24 +436,11 @@ int replaceStoreFile(const std::string& file, const std::string& text) {
   return 0;
 }
 
-// $XDG_CONFIG_HOME/tarvosk/registry, or ~/.config/tarvosk/registry. A relative
-// XDG_CONFIG_HOME is ignored, as the XDG rules say.
+// $XDG_CONFIG_HOME/tarvosk/registry, or ~/.config/tarvosk/registry.
 std::optional<std::string> storeFilePath() {
-  std::string base;
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome && configHome[0] == '/') {
-    base = configHome;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-      const passwd* user = ::getpwuid(::getuid());
-      home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || !*home) return std::nullopt;
-    base = std::string(home) + "/.config";
-  }
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/tarvosk/registry";
+  const auto config = xdgFolder("XDG_CONFIG_HOME", "/.config");
+  if (!config) return std::nullopt;
+  return *config + "/tarvosk/registry";
 }
 
 // ---- Open keys -----------------------------------------------------------------------------

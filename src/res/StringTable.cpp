@@ -48,10 +48,16 @@ constexpr StringTableEntry kStringTable[] = {
     {136, u"未知"},
     // View as binary
     {137, u"该文件是空的"},
+    // Command prompt: status text, then tool tip
+    {138, u"恢复选定的文件和文件夹\n反删除"},
     // Recovery engine and picture preview
     {139, u"读取该文件 MFT 记录错误"},
     // Recovery job: folder browser
     {140, u"打开目录采集器对话失败"},
+    // Command prompts: status text, then tool tip
+    {141, u"在找到的文件中查找已删除的文件\n搜索"},
+    {142, u"逐簇查看选定的已删除文件的数据\n作为二进制查看"},
+    // Recovery job: folder browser
     {143, u"您选择了一个无效的目录"},
     // Recovery engine
     {144, u"文件“%s”已经存在。是否覆盖？"},
@@ -67,14 +73,30 @@ constexpr StringTableEntry kStringTable[] = {
     {162, u"无法预览压缩图片"},
     // Recovery job: folder browser title
     {165, u"请选择您想要放置恢复文件的文件夹"},
-    // Command prompt: status text, then tool tip
+    // Command prompts: status text, then tool tip
+    {175, u"更改 Tarvosk 的设置\n选项"},
+    {184, u"在文件列表中显示选定的文件\n转到包含文件夹"},
+    {187, u"显示选定项的属性\n属性"},
+    {191, u"重新扫描选定的驱动器\n刷新"},
     {193, u"向后移动\n向后移动"},
+    {194, u"向前移动\n向前移动"},
     // Opening a drive (scans, scan wizard)
     {221, u"无法打开驱动器 %s"},
-    // Command prompt: status text, then tool tip
+    // Command prompts: status text, then tool tip
+    {32772, u"转到上一级文件夹\n向上"},
     {32933, u"预览选定的图片\n图片预览"},
+    {32936, u"扫描驱动器的可用空间，按内容查找文件\n物理扫描"},
+    {32938, u"一步一步地选择扫描方式、驱动器和文件类型\n扫描向导"},
+    {32941, u"关闭这次搜索的结果\n关闭"},
+    {32950, u"把一个磁盘映像文件作为驱动器打开\n附加磁盘映像"},
     // Main window title
     {57344, u"Tarvosk"},
+    // Command prompts: status text, then tool tip
+    {57664, u"显示程序信息、版本号和版权\n关于"},
+    {57665, u"退出应用程序\n退出"},
+    {57667, u"列出帮助主题\n帮助主题"},
+    {59392, u"显示或隐藏工具栏\n显隐工具栏"},
+    {59393, u"显示或隐藏状态栏\n显隐状态栏"},
 };
 
 constexpr bool isStrictlyAscending() {

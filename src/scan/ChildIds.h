@@ -28,6 +28,9 @@ class ChildIds {
 
   const std::uint64_t* begin() const { return ids_; }
   const std::uint64_t* end() const { return ids_ + size_; }
+  // The ids in place, for the views that reorder a folder's children when they sort it.
+  std::uint64_t* begin() { return ids_; }
+  std::uint64_t* end() { return ids_ + size_; }
   std::reverse_iterator<const std::uint64_t*> rbegin() const { return std::reverse_iterator(end()); }
   std::reverse_iterator<const std::uint64_t*> rend() const { return std::reverse_iterator(begin()); }
 

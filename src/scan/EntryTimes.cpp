@@ -12,17 +12,19 @@ namespace tarvosk {
 
 namespace {
 
+// The time the views show for an NTFS file is the one its $FILE_NAME attribute holds (the first
+// one of the record), so every front end and the search agree on it.
 bool ntfsModificationTime(const FileEntry& entry, FILETIME& local) {
   DWORD recordSize = 0;
   if (GetMFTRecordSize(entry.handle, &recordSize) != LAYER_SUCCESS || recordSize == 0) return false;
   std::vector<BYTE> record(recordSize);
   ByteSpan attribute;
   if (GetMFTRecord(entry.handle, entry.id, record) != LAYER_SUCCESS ||
-      FindAttribute(record, ntfs::kAttrStandardInformation, &attribute) != LAYER_SUCCESS)
+      FindAttribute(record, ntfs::kAttrFileName, &attribute) != LAYER_SUCCESS)
     return false;
   ByteSpan value = ntfs::residentValue(attribute);
-  if (!fitsIn(value.size(), ntfs::kSiWriteTime, 8)) return false;
-  FILETIME utc = makeFileTime(le64(value, ntfs::kSiWriteTime));
+  if (!fitsIn(value.size(), ntfs::kFnModificationTime, 8)) return false;
+  FILETIME utc = makeFileTime(le64(value, ntfs::kFnModificationTime));
   return FileTimeToLocalFileTime(&utc, &local) != FALSE;
 }
 

@@ -1,5 +1,6 @@
 // When a listed file was last modified, wherever its time is kept: in the entry (FAT files,
-// recycle-bin and carved files, as DOS date and time) or in its MFT record (NTFS files).
+// recycle-bin and carved files, as DOS date and time) or in the $FILE_NAME attribute of its MFT
+// record (NTFS files).
 #pragma once
 
 #include "platform/WinTypes.h"

@@ -1,0 +1,184 @@
+// tarvosk_desktop_bench NTFS_IMAGE DEMO_IMAGE PROGRAM: times the desktop program offscreen.
+//   - a folder of 100,000 deleted files shown in the file list view (the rows counted and the
+//     first screen of cells formatted and painted), and its sort by each column, for FAT entries
+//     (a list built in memory: a FAT folder holds at most 65,536 entries, and FAT rows are read
+//     from the entries alone) and for the NTFS volume's folder "big" (whose rows read MFT records);
+//   - the program's start-up to a shown main window with the demo disk attached (the whole run
+//     of PROGRAM --screenshot, process start to exit).
+// Each figure is the best of three runs. The last line sums up.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "desktop/FileView.h"
+#include "desktop/MainFrame.h"
+#include "device/DeviceMode.h"
+#include "platform/DriveNamespace.h"
+#include "platform/UiPorts.h"
+#include "scan/FileList.h"
+#include "settings/Settings.h"
+#include "volfs/FileSystems.h"
+
+namespace {
+
+using namespace tarvosk;
+
+class QuietProgress : public ProgressWindow {
+ public:
+  void setTitle(const std::u16string&) override {}
+  void setText(const std::u16string&) override {}
+  void setRange(int, int) override {}
+  void setPosition(int) override {}
+  void pumpOneMessage() override {}
+  void pumpAllMessages() override {}
+  bool cancelled() const override { return false; }
+  void close() override {}
+};
+
+double bestOfThree(const std::function<void()>& prepare, const std::function<void()>& timed) {
+  double best = 1e18;
+  for (int run = 0; run < 3; ++run) {
+    prepare();
+    QElapsedTimer timer;
+    timer.start();
+    timed();
+    best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+  }
+  return best;
+}
+
+// 100,000 deleted FAT files of random names, sizes, dates and chances in the root folder.
+std::unique_ptr<DriveFileList> fatFolder(std::size_t files) {
+  auto list = std::make_unique<DriveFileList>();
+  FileEntry& root = list->Lookup(ROOT_ENTRY_ID);
+  root.id = ROOT_ENTRY_ID;
+  root.isFolder = true;
+  root.kind = ENTRY_KIND_FAT;
+  std::mt19937 random(7);
+  const char16_t* extensions[] = {u".jpg", u".doc", u".txt", u".pdf", u".xls", u""};
+  for (std::size_t i = 0; i < files; ++i) {
+    const std::uint64_t id = FIRST_SCAN_ENTRY_ID + i;
+    FileEntry& e = list->Lookup(id);
+    e.id = id;
+    e.parentId = ROOT_ENTRY_ID;
+    e.kind = ENTRY_KIND_FAT;
+    e.deleted = true;
+    e.name = u"file " + std::u16string(1, static_cast<char16_t>(u'a' + random() % 26)) +
+             std::u16string(1, static_cast<char16_t>(u'a' + random() % 26)) + u" " + [&] {
+               std::u16string digits;
+               for (char c : std::to_string(random() % 1000000)) digits += static_cast<char16_t>(c);
+               return digits;
+             }() + extensions[random() % 6];
+    e.size = random() % 5000000;
+    e.dosDate = static_cast<std::uint16_t>(((20 + random() % 25) << 9) | ((1 + random() % 12) << 5) | (1 + random() % 28));
+    e.dosTime = static_cast<std::uint16_t>(((random() % 24) << 11) | ((random() % 60) << 5));
+    e.recoveryChance = static_cast<std::uint8_t>(1 + random() % 3);
+    list->Lookup(ROOT_ENTRY_ID).children.push_back(id);
+  }
+  return list;
+}
+
+struct FolderFigures {
+  double show = 0;
+  double sorts[kSortColumnCount] = {};
+};
+
+FolderFigures measure(CMainFrame& frame, DriveFileList& list, FileEntry& folder) {
+  CFileView& view = *frame.fileView();
+  const std::vector<std::uint64_t> original(folder.children.begin(), folder.children.end());
+  auto restore = [&] {
+    view.showFolder(nullptr, nullptr);
+    std::copy(original.begin(), original.end(), folder.children.begin());
+  };
+  FolderFigures f;
+  f.show = bestOfThree(restore, [&] {
+    view.showFolder(&list, &folder);
+    view.grab();  // the first screen of cells formatted and painted
+  });
+  for (int column = 0; column < kSortColumnCount; ++column) {
+    f.sorts[column] = bestOfThree([&] {
+      restore();
+      view.showFolder(&list, &folder);
+    }, [&] { view.fileModel().sort(column, column == 0 ? Qt::DescendingOrder : Qt::AscendingOrder); });
+  }
+  restore();
+  return f;
+}
+
+void print(const char* what, const FolderFigures& f) {
+  static const char* kColumns[kSortColumnCount] = {"name", "size", "type", "modified", "condition"};
+  std::printf("%s: show %.1f ms", what, f.show);
+  for (int c = 0; c < kSortColumnCount; ++c) std::printf("; sort by %s %.1f ms", kColumns[c], f.sorts[c]);
+  std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: tarvosk_desktop_bench NTFS_IMAGE DEMO_IMAGE PROGRAM\n");
+    return 2;
+  }
+  QTemporaryDir home;
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+  qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+  QApplication app(argc, argv);
+  RAW_Initialize();
+  registerFileSystemProviders();
+  settings() = Settings();
+  settings().ShowWizardOnStartUp = false;
+  if (!attachImage(argv[1])) {
+    std::fprintf(stderr, "cannot attach %s\n", argv[1]);
+    return 1;
+  }
+  CMainFrame frame;
+  frame.resize(900, 600);
+  frame.show();
+
+  auto fat = fatFolder(100000);
+  const FolderFigures fatFigures = measure(frame, *fat, fat->Lookup(ROOT_ENTRY_ID));
+
+  QuietProgress quiet;
+  CFileList& lists = frame.fileList();
+  if (!lists.BuildFileList(u"C:", quiet, false, 0, 0)) return 1;
+  DriveFileList& ntfs = *lists.GetDriveList(u"C:");
+  FileEntry* big = nullptr;
+  for (std::uint64_t id : ntfs.Lookup(ROOT_ENTRY_ID).children)
+    if (FileEntry* e = ntfs.Find(id); e && e->name == std::u16string_view(u"big")) big = e;
+  if (!big) {
+    std::fprintf(stderr, "the NTFS volume has no folder big\n");
+    return 1;
+  }
+  const FolderFigures ntfsFigures = measure(frame, ntfs, *big);
+
+  double startup = 1e18;
+  for (int run = 0; run < 3; ++run) {
+    QProcess program;
+    QElapsedTimer timer;
+    timer.start();
+    program.start(QString::fromLocal8Bit(argv[3]),
+                  {"--no-devices", "--image", QString::fromLocal8Bit(argv[2]), "--screenshot", home.filePath("startup.png")});
+    if (!program.waitForFinished(60000) || program.exitCode() != 0) return 1;
+    startup = std::min(startup, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+  }
+
+  std::printf("FAT folder of %zu deleted files\n", fat->Lookup(ROOT_ENTRY_ID).children.size());
+  print("FAT", fatFigures);
+  std::printf("NTFS folder of %zu deleted files\n", big->children.size());
+  print("NTFS", ntfsFigures);
+  std::printf("start-up with the demo disk attached (whole run): %.1f ms\n", startup);
+  double slowest = 0;
+  for (const FolderFigures* f : {&fatFigures, &ntfsFigures})
+    for (double s : f->sorts) slowest = std::max(slowest, s);
+  std::printf("show 100000 rows: %.0f ms; slowest sort: %.0f ms; start-up: %.0f ms\n",
+              std::max(fatFigures.show, ntfsFigures.show), slowest, startup);
+  return 0;
+}

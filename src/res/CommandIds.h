@@ -1,0 +1,55 @@
+// Ids of the program's commands, dialogs and controls, as its resources number them. The desktop
+// program names its actions and widgets after them, so tests find them by these numbers.
+#pragma once
+
+namespace tarvosk::res {
+
+// Commands
+constexpr unsigned ID_VIEW_AS_BINARY = 142;
+constexpr unsigned ID_VIEW_AS_PICTURE = 32933;
+constexpr unsigned ID_UNDELETE = 138;
+constexpr unsigned ID_SEARCH = 141;
+constexpr unsigned ID_APP_EXIT = 57665;
+constexpr unsigned ID_VIEW_TOOLBAR = 59392;
+constexpr unsigned ID_VIEW_STATUS_BAR = 59393;
+constexpr unsigned ID_REFRESH = 191;
+constexpr unsigned ID_BACK = 193;
+constexpr unsigned ID_FORWARD = 194;
+constexpr unsigned ID_UP = 32772;
+constexpr unsigned ID_GO_TO_FOLDER = 184;
+constexpr unsigned ID_SCAN_WIZARD = 32938;
+constexpr unsigned ID_OPTIONS = 175;
+constexpr unsigned ID_PHYSICAL_SCAN = 32936;
+constexpr unsigned ID_PROPERTIES = 187;
+constexpr unsigned ID_CLOSE_SEARCH = 32941;
+constexpr unsigned ID_LOGGING = 32927;
+constexpr unsigned ID_SELECT_ALL = 32929;
+constexpr unsigned ID_APP_ABOUT = 57664;
+constexpr unsigned ID_HELP_FINDER = 57667;
+constexpr unsigned ID_HELP = 57670;
+constexpr unsigned ID_CONTEXT_HELP = 57669;
+constexpr unsigned ID_DEFAULT_HELP = 57671;
+constexpr unsigned ID_ATTACH_IMAGE = 32950;  // the Linux program's own: attach a disk image
+
+// Dialogs
+constexpr unsigned IDD_ABOUTBOX = 100;
+constexpr unsigned IDD_PROGRESS = 9;
+constexpr unsigned IDD_OPTIONS = 190;
+constexpr unsigned IDD_LOGGING = 223;
+
+// Controls
+constexpr unsigned IDC_CANCEL_BUTTON = 1000;   // progress dialog's "取消(&C)"
+constexpr unsigned IDC_PROGRESS_BAR = 1001;
+constexpr unsigned IDC_PROGRESS_TEXT = 1019;
+constexpr unsigned IDC_NO_AUTO_SORT = 1022;     // options
+constexpr unsigned IDC_HIDE_EMPTY_FOLDERS = 1023;
+constexpr unsigned IDC_NO_CONDITION = 1024;
+constexpr unsigned IDC_SAME_DRIVE_WARNING = 1025;
+constexpr unsigned IDC_NO_RECYCLE_BIN = 1076;
+constexpr unsigned IDC_LOG_ENABLE = 1033;       // logging dialog
+constexpr unsigned IDC_LOG_DISABLE = 1034;
+constexpr unsigned IDC_LOG_PATH = 1013;
+constexpr unsigned IDOK_BUTTON = 1;
+constexpr unsigned IDCANCEL_BUTTON = 2;
+
+}  // namespace tarvosk::res

@@ -1,0 +1,84 @@
+// tarvosk_screenshots OUTPUT_DIR IMAGE: renders every window of the desktop program, offscreen,
+// over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "desktop/FileView.h"
+#include "desktop/HelpWindow.h"
+#include "desktop/LoggingDlg.h"
+#include "desktop/MainFrame.h"
+#include "desktop/OptionsDlg.h"
+#include "desktop/ProgressDlg.h"
+#include "device/DeviceMode.h"
+#include "platform/DriveNamespace.h"
+#include "settings/Settings.h"
+#include "support/FakeUi.h"
+#include "volfs/FileSystems.h"
+
+namespace {
+
+bool save(QWidget& window, const QDir& folder, const char* name) {
+  QApplication::processEvents();
+  const QString path = folder.filePath(QString::fromLatin1(name));
+  if (!window.grab().save(path)) {
+    std::fprintf(stderr, "tarvosk_screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tarvosk;
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: tarvosk_screenshots OUTPUT_DIR IMAGE\n");
+    return 2;
+  }
+  QTemporaryDir home;
+  qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+  qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+  QApplication app(argc, argv);
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  if (!QDir().mkpath(out.path())) return 1;
+  RAW_Initialize();
+  registerFileSystemProviders();
+  if (!attachImage(argv[2])) {
+    std::fprintf(stderr, "tarvosk_screenshots: cannot attach %s\n", argv[2]);
+    return 1;
+  }
+  settings() = Settings();
+  settings().ShowWizardOnStartUp = false;
+  test::FakeUi user;
+
+  bool ok = true;
+  CMainFrame frame;
+  frame.resize(900, 600);
+  frame.show();
+  ok &= save(frame, out, "drives.png");
+
+  // The progress dialog as the scan of the drive goes on: the last picture taken before the
+  // bar passes half way.
+  bool progressTaken = false;
+  frame.setProgressHook([&](CProgressDlg& progress) {
+    if (progressTaken) return;
+    progress.findChild<QWidget*>(QStringLiteral("id1001"))->repaint();
+    ok &= save(progress, out, "progress.png");
+    progressTaken = frame.isBusy() && progress.findChild<QWidget*>(QStringLiteral("id1001"))->property("value").toInt() >= 50;
+  });
+  ok &= frame.openPath(QStringLiteral("C:\\Photos"));
+  frame.setProgressHook(nullptr);
+  ok &= save(frame, out, "folder.png");
+
+  COptionsDlg options(&frame);
+  options.show();
+  ok &= save(options, out, "options.png");
+  CLoggingDlg logging(&frame);
+  logging.show();
+  ok &= save(logging, out, "logging.png");
+  ok &= save(*HelpWindow::open(&frame), out, "help.png");
+  return ok ? 0 : 1;
+}
