@@ -49,7 +49,7 @@ UnitRead CompressedUnitReader::read(std::uint64_t unit, std::vector<BYTE>& out) 
     } else {
       if (sawSparse) return UnitRead::Damaged;
       if (__ReadClusters(volume_, static_cast<std::uint64_t>(run.startCluster) + inRun, static_cast<DWORD>(take),
-                         gathered_.data() + allocated * clusterSize) != 0)
+                         gathered_.data() + allocated * clusterSize) != LAYER_SUCCESS)
         return UnitRead::ReadFailed;
       allocated += take;
     }

@@ -29,7 +29,7 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
   LOG_Write(g_logNTFS, INFO, u"GetExtendedMFTRecordNum(handle=0x%x): MFTHeader=0x%x, Attribute Id=%d", addressOf(&entry),
             addressOf(record.data()), type);
   ByteSpan list;
-  if (FindAttribute(record, _AH_TYPE_AL, &list) != 0) {
+  if (FindAttribute(record, _AH_TYPE_AL, &list) != LAYER_SUCCESS) {
     LOG_Write(g_logNTFS, INFO, u"GetExtendedMFTRecordNum(handle=0x%x): FindAttribute(_AH_TYPE_AL) failed", addressOf(&entry));
     return LAYER_READ_FAILED;
   }
@@ -39,7 +39,7 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
     value = residentValue(list);
   } else {
     std::vector<Run> runs;
-    if (decodeRunList(list, runs) != 0 || runs.empty()) {
+    if (decodeRunList(list, runs) != LAYER_SUCCESS || runs.empty()) {
       LOG_Write(g_logNTFS, ERROR, u"GetExtendedMFTRecordNum(handle=0x%x): GetRunCountFromAttr(0x%x) failed",
                 addressOf(&entry), addressOf(list.data()));
       return LAYER_READ_FAILED;
@@ -52,7 +52,7 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
     }
     nonResident.resize(bytes);
     if (__ReadClusters(entry, static_cast<std::uint64_t>(first.startCluster), static_cast<DWORD>(first.length),
-                       nonResident.data()) != 0) {
+                       nonResident.data()) != LAYER_SUCCESS) {
       LOG_Write(g_logNTFS, ERROR, u"GetExtendedMFTRecordNum(handle=0x%x): __ReadClusters() failed", addressOf(&entry));
       return LAYER_READ_FAILED;
     }
