@@ -1,6 +1,8 @@
 #include "cli/Listing.h"
 
+#include <algorithm>
 #include <charconv>
+#include <numeric>
 #include <unordered_set>
 
 #include "cli/JsonText.h"
@@ -34,11 +36,16 @@ void appendPadded(std::string& line, unsigned n, std::size_t width) {
   line.append(digits, end);
 }
 
-// "YYYY-MM-DD HH:MM:SS" in local time; nothing when the time is unknown.
-void appendModified(std::string& line, const FileEntry& e) {
+// An entry's modification time in local time, when it has one.
+struct Modified {
   FILETIME local{};
+  bool known = false;
+};
+
+// "YYYY-MM-DD HH:MM:SS"; nothing when the time is unknown.
+void appendModified(std::string& line, const Modified& modified) {
   SYSTEMTIME t{};
-  if (!entryModifiedTime(e, local) || !FileTimeToSystemTime(&local, &t)) return;
+  if (!modified.known || !FileTimeToSystemTime(&modified.local, &t)) return;
   appendPadded(line, t.wYear, 4);
   line += '-';
   appendPadded(line, t.wMonth, 2);
@@ -64,6 +71,23 @@ void rate(FileEntry& e, Chance& chance) {
   chance.text[0] = 0;
   if (!chance.shown) return;
   chance.level = !e.deleted || e.isFolder ? e.recoveryChance : GetRecoveryChanceText(chance.text, e);
+}
+
+// Rates every entry and takes its time in the order of the ids first, which on NTFS is the
+// order of their records in the $MFT: read in that order they come through the $MFT window,
+// where the folder order of the listing would ask for them all over the $MFT.
+std::vector<Modified> rateAndTime(const std::vector<ListedEntry>& entries) {
+  std::vector<std::size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return entries[a].entry->id < entries[b].entry->id; });
+  std::vector<Modified> times(entries.size());
+  Chance chance;
+  for (std::size_t i : order) {
+    rate(*entries[i].entry, chance);
+    times[i].known = entryModifiedTime(*entries[i].entry, times[i].local);
+  }
+  return times;
 }
 
 // UTF-8 of a text, with tabs and line breaks as spaces, so that a name cannot break a line.
@@ -132,11 +156,13 @@ void printListing(const std::vector<ListedEntry>& entries, ListingFormat format,
   std::string line;
   std::string modified;
   Chance chance;
-  for (const ListedEntry& l : entries) {
+  const std::vector<Modified> times = rateAndTime(entries);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ListedEntry& l = entries[i];
     FileEntry& e = *l.entry;
     rate(e, chance);
     modified.clear();
-    appendModified(modified, e);
+    appendModified(modified, times[i]);
     line.clear();
     switch (format) {
       case ListingFormat::Tsv:

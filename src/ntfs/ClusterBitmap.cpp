@@ -33,7 +33,7 @@ DWORD clusterFree(NtfsVolumeEntry& entry, std::uint64_t cluster, DWORD* isFree) 
   // The run list is decoded afresh on every call and discarded before returning.
   DWORD decoded = decodeRunList(data, entry.bitmapRuns);
   entry.bitmapRunCount = static_cast<DWORD>(entry.bitmapRuns.size());
-  if (decoded != 0) {
+  if (decoded != LAYER_SUCCESS) {
     LOG_Write(g_logNTFS, ERROR, u"IsClusterFree(%I64d): the $Bitmap run list cannot be decoded", cluster);
     entry.bitmapRuns.clear();
     entry.bitmapRunCount = 0;
@@ -61,15 +61,17 @@ DWORD clusterFree(NtfsVolumeEntry& entry, std::uint64_t cluster, DWORD* isFree) 
     return LAYER_READ_FAILED;
   }
   auto lcn = static_cast<std::uint64_t>(bitmapCluster);
-  if (entry.cachedBitmapCluster == 0 || entry.cachedBitmapCluster != lcn) {
-    entry.cachedBitmapCluster = 0;
-    if (__ReadClusters(entry, lcn, 1, entry.bitmapBuffer) != 0) {
+  const std::size_t slot = static_cast<std::size_t>(cluster / bitsPerCluster % entry.cachedBitmapClusters.size());
+  BYTE* held = entry.bitmapBuffer + slot * entry.clusterSize;
+  if (entry.cachedBitmapClusters[slot] != lcn) {
+    entry.cachedBitmapClusters[slot] = 0;
+    if (__ReadClusters(entry, lcn, 1, held) != LAYER_SUCCESS) {
       LOG_Write(g_logNTFS, ERROR, u"IsClusterFree(%I64d): __ReadClusters() failed", cluster);
       return LAYER_READ_FAILED;
     }
-    entry.cachedBitmapCluster = lcn;
+    entry.cachedBitmapClusters[slot] = lcn;
   }
-  std::uint8_t byte = entry.bitmapBuffer[bit / 8];
+  std::uint8_t byte = held[bit / 8];
   if (isFree) *isFree = (byte & (1u << (bit & 7))) ? 0 : 1;
   return LAYER_SUCCESS;
 }

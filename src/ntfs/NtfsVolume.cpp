@@ -27,6 +27,8 @@ constexpr DWORD kMaxRecordSize = 65536;
 // The stretch of the $MFT read at once. Above the disk source's largest read-ahead request, so
 // that the records come straight into the window, copied once.
 constexpr DWORD kMftWindowBytes = 128 * 1024;
+// The $Bitmap clusters kept: all of them on a volume of up to 8 GiB with 4 KiB clusters.
+constexpr std::size_t kBitmapCacheBytes = 256 * 1024;
 constexpr std::size_t kMaxDriveName = 250;
 
 DWORD addressOf(const NtfsVolumeEntry& entry) {
@@ -215,13 +217,13 @@ bool InitializeNTFSData(NtfsVolumeEntry& entry) {
     return false;
   }
   ByteSpan data;
-  if (FindAttribute(record, _AH_TYPE_DA, &data) != 0) {
+  if (FindAttribute(record, _AH_TYPE_DA, &data) != LAYER_SUCCESS) {
     LOG_Write(g_logNTFS, ERROR, u"InitializeNTFSData(handle=0x%x): FindAttribute(_AH_TYPE_DA) failed", addressOf(entry));
     return false;
   }
   entry.mftDataSize = attributeDataSize(data);
   DWORD count = 0;
-  if (GetRunCountFromAttr(data, &count) != 0 || count == 0) {
+  if (GetRunCountFromAttr(data, &count) != LAYER_SUCCESS || count == 0) {
     LOG_Write(g_logNTFS, ERROR, u"InitializeNTFSData(handle=0x%x): data size is zero", addressOf(entry));
     return false;
   }
@@ -232,7 +234,7 @@ bool InitializeNTFSData(NtfsVolumeEntry& entry) {
   entry.clustersPerRecordRead = entry.recordsPerCluster == 0 ? entry.recordSize / entry.clusterSize : 1;
   entry.mftRuns.assign(count, Run{});
   DWORD decoded = 0;
-  if (GetRunListFromAttr(data, count, &decoded, entry.mftRuns.data()) != 0) {
+  if (GetRunListFromAttr(data, count, &decoded, entry.mftRuns.data()) != LAYER_SUCCESS) {
     LOG_Write(g_logNTFS, ERROR, u"InitializeNTFSData(handle=0x%x): GetRunListFromAttr() failed", addressOf(entry));
     entry.mftRuns.clear();
     return false;
@@ -242,7 +244,8 @@ bool InitializeNTFSData(NtfsVolumeEntry& entry) {
             entry.recordSize, entry.clusterSize);
   entry.clusterBufferSize = std::max(entry.recordSize, entry.clusterSize * std::max<DWORD>(1, kMftWindowBytes / entry.clusterSize));
   entry.clusterBuffer = allocateBuffer(entry.clusterBufferSize);
-  entry.bitmapBuffer = allocateBuffer(entry.clusterSize);
+  entry.cachedBitmapClusters.assign(std::max<std::size_t>(1, kBitmapCacheBytes / entry.clusterSize), 0);
+  entry.bitmapBuffer = allocateBuffer(entry.cachedBitmapClusters.size() * entry.clusterSize);
   if (!entry.clusterBuffer || !entry.bitmapBuffer) {
     freeBuffer(entry.clusterBuffer);
     freeBuffer(entry.bitmapBuffer);
@@ -250,14 +253,14 @@ bool InitializeNTFSData(NtfsVolumeEntry& entry) {
   }
   std::uint64_t extensions[kMaxMftExtensionRecords];
   DWORD extensionCount = kMaxMftExtensionRecords;
-  if (extendedRecordNumbers(entry, record, _AH_TYPE_DA, extensions, &extensionCount) != 0) extensionCount = 0;
+  if (extendedRecordNumbers(entry, record, _AH_TYPE_DA, extensions, &extensionCount) != LAYER_SUCCESS) extensionCount = 0;
   std::vector<BYTE> extension(entry.recordSize);
   for (DWORD i = 0; i < extensionCount; ++i) {
-    if (__GetMFTRecord(entry, extensions[i], extension) != 0) continue;
+    if (__GetMFTRecord(entry, extensions[i], extension) != LAYER_SUCCESS) continue;
     ByteSpan extensionData;
-    if (FindAttribute(ByteSpan(extension.data(), extension.size()), _AH_TYPE_DA, &extensionData) != 0) continue;
+    if (FindAttribute(ByteSpan(extension.data(), extension.size()), _AH_TYPE_DA, &extensionData) != LAYER_SUCCESS) continue;
     std::vector<Run> runs;
-    if (decodeRunList(extensionData, runs) != 0 || runs.empty()) continue;
+    if (decodeRunList(extensionData, runs) != LAYER_SUCCESS || runs.empty()) continue;
     LOG_Write(g_logNTFS, INFO, u"InitializeNTFSData(handle=0x%x): extended attribute data of size %d found",
               addressOf(entry), static_cast<DWORD>(runs.size()));
     entry.mftRuns.insert(entry.mftRuns.end(), runs.begin(), runs.end());
@@ -358,11 +361,11 @@ bool fillWindow(NtfsVolumeEntry& entry, std::uint64_t vcn, std::uint64_t lcn, st
 
 }  // namespace
 
-// Records come from the window of consecutive $MFT clusters while they are read in order (the
-// record after the one read last, or one the window still holds); any other record is read on
-// its own and kept among the last few read that way, so that the views, which ask for the
-// records of the entries they show in folder order, and ask twice (chance and time), read each
-// record once.
+// Records come from the window of consecutive $MFT clusters while they are read in order (a
+// record a little after the one read last, so that a window from it serves the next ones too, or
+// one the window still holds); any other record is read on its own and kept among the last few
+// read that way, so that the views, which ask for the records of the entries they show in folder
+// order, and ask twice (chance and time), read each record once and never a window for it.
 DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYTE> buffer) {
   LOG_Write(g_logNTFS, INFO, u"__GetMFTRecord(handle=0x%x): record=%I64d", addressOf(entry), record);
   if (buffer.size() < entry.recordSize || !entry.clusterBuffer) {
@@ -370,7 +373,9 @@ DWORD __GetMFTRecord(NtfsVolumeEntry& entry, std::uint64_t record, std::span<BYT
               addressOf(entry), static_cast<DWORD>(buffer.size()));
     return LAYER_READ_FAILED;
   }
-  const bool inOrder = entry.lastRecord != kNoRecord && record == entry.lastRecord + 1;
+  const std::uint64_t windowRecords = std::max<std::uint64_t>(1, entry.clusterBufferSize / entry.recordSize);
+  const bool inOrder = entry.lastRecord != kNoRecord && record > entry.lastRecord &&
+                       record - entry.lastRecord <= windowRecords;
   entry.lastRecord = record;
   if (int slot = recentSlotOf(entry, record); slot >= 0) {
     std::memcpy(buffer.data(), entry.recentRecords.data() + static_cast<std::size_t>(slot) * entry.recordSize,

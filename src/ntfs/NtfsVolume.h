@@ -38,7 +38,7 @@ struct NtfsVolumeEntry {
   std::uint64_t cachedCluster = 0;  // first cluster in clusterBuffer; 0 means none
   DWORD cachedClusters = 0;         // how many clusters from it the buffer holds
   // Records read out of order, each on its own, the last kRecentRecords of them kept (fixed up).
-  std::uint64_t lastRecord = kNoRecord;  // the record asked for last: the next one is in order
+  std::uint64_t lastRecord = kNoRecord;  // the record asked for last: those a little after it are in order
   std::vector<BYTE> recentRecords;
   std::array<std::uint64_t, kRecentRecords> recentNumbers = noRecentRecords();
   unsigned nextRecent = 0;
@@ -52,8 +52,10 @@ struct NtfsVolumeEntry {
   std::uint64_t volumeClusters = UINT64_MAX;  // clusters the device holds, when it says
   DWORD bitmapRunCount = 0;
   std::vector<Run> bitmapRuns;
-  BYTE* bitmapBuffer = nullptr;     // one cluster of the $Bitmap
-  std::uint64_t cachedBitmapCluster = 0;
+  // Clusters of the $Bitmap read last, one slot for each bitmap VCN modulo the slot count, so
+  // that rating files spread over the volume does not read a bitmap cluster for each.
+  BYTE* bitmapBuffer = nullptr;
+  std::vector<std::uint64_t> cachedBitmapClusters;  // per slot; 0 means none
   HANDLE file = nullptr;
 };
 
