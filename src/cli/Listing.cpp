@@ -112,26 +112,26 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
   std::vector<ListedEntry> out;
   out.reserve(list.size());
   struct Frame {
-    std::uint64_t id;
+    const FileEntry* folder;
     std::size_t next;
     std::u16string path;
   };
   std::unordered_set<std::uint64_t> visited{folder};
-  std::vector<Frame> stack{{folder, 0, u""}};
+  std::vector<Frame> stack;
+  if (const FileEntry* top = list.Find(folder)) stack.push_back({top, 0, u""});
   // A read-only walk: an id that names no entry (damaged folder data) is passed over.
   while (!stack.empty()) {
     Frame& f = stack.back();
-    const FileEntry* parent = list.Find(f.id);
-    if (!parent || f.next >= parent->children.size()) {
+    if (f.next >= f.folder->children.size()) {
       stack.pop_back();
       continue;
     }
-    std::uint64_t id = parent->children[f.next++];
+    std::uint64_t id = f.folder->children[f.next++];
     FileEntry* e = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
     if (!e) continue;
     std::u16string path = f.path + u"\\" + e->name.str();
     out.push_back({path, e, static_cast<int>(stack.size()) - 1});
-    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({id, 0, path});
+    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({e, 0, path});
   }
   return out;
 }
