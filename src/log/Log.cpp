@@ -20,7 +20,7 @@ struct LogState {
 
 // Built on first use, so that any static initialiser that logs finds it ready.
 LogState& logState() {
-  static LogState* s = new LogState;  // lives for the process, like the original's registry
+  static LogState* s = new LogState;  // never destroyed: a static destructor may still log
   return *s;
 }
 

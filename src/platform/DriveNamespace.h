@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -83,6 +84,11 @@ void detachAll();
 std::vector<LogicalDriveInfo> logicalDrives();
 std::vector<PhysicalDriveInfo> physicalDrives();
 bool findLogicalDrive(WCHAR letter, LogicalDriveInfo& out);
+
+// The letter of the attached drive whose volume holds a path, or 0: the letter of "C:\..." when C:
+// is attached, or the drive the host has mounted where a host path (or its nearest existing
+// folder) lies. The recovery uses it to keep its output off the drive it reads.
+WCHAR driveLetterHoldingPath(std::u16string_view path);
 bool findPhysicalDrive(int number, PhysicalDriveInfo& out);
 
 }  // namespace tarvosk

@@ -9,8 +9,8 @@
 
 namespace tarvosk {
 
-// FAT12/16/32 by the cluster count of a consistent BIOS parameter block, NTFS and exFAT by their
-// OEM names; None for anything else (including damaged boot sectors).
+// NTFS and exFAT by their OEM names; FAT12/16/32 when the FAT layer's boot-sector parse accepts
+// the sector (then by its cluster count); None for anything else (including damaged boot sectors).
 FileSystemKind probeFileSystem(ByteSpan bootSector);
 
 // 0x01 FAT12; FAT16 0x04 under 65536 sectors, 0x06 inside the CHS-addressable area, else 0x0E;

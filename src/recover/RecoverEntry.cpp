@@ -13,13 +13,13 @@
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
 #include "scan/ExfatFileData.h"
+#include "scan/FileUnitLimits.h"
 #include "scan/NtfsFileData.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxFatClusters = 100000;
 // Folders inside folders are recovered to this depth at most (damaged folder data can nest
 // without end).
 constexpr int kMaxFolderDepth = 1100;
@@ -38,6 +38,7 @@ bool finishCopy(CopyOutcome outcome, bool whole, HANDLE output, const std::u16st
     const bool cancelled = outcome == CopyOutcome::Cancelled;
     if (!cancelled) job.reportFailure(message(res::IDS_WRITE_ERROR));
     discardOutputFile(output, path);
+    if (cancelled) job.noteInterrupted();
     return cancelled;
   }
   CloseHandle(output);
@@ -53,7 +54,7 @@ bool recoverContiguous(FileEntry& entry, const std::vector<std::uint64_t>* selec
                        const std::u16string& path, RecoveryJob& job) {
   std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
   if (units && entry.kind == ENTRY_KIND_FAT &&
-      (entry.size + units->unitSize() - 1) / units->unitSize() > kMaxFatClusters) {
+      unitsOfSize(entry.size, units->unitSize()) > kMaxFatFileClusters) {
     job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
     discardOutputFile(output, path);
     return false;
@@ -77,6 +78,7 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
                  RecoveryJob& job) {
   OutputName name = safeOutputName(entry.name.str());
   std::u16string path = joinOutputPath(target, name.name);
+  ++job.filesStarted;
   job.log += u"File " + entry.name.str();
   if (name.changed) job.log += u" (saved as " + name.name + u")";
   job.log += u": ";
@@ -116,6 +118,7 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
 
   NtfsCopyResult result = copyNtfsData(entry.handle, data, selection, output, path, job);
   if (result == NtfsCopyResult::Succeeded) job.appendResult(true);
+  if (result == NtfsCopyResult::Cancelled) job.noteInterrupted();
   return result != NtfsCopyResult::Failed;
 }
 

@@ -4,7 +4,9 @@
 #include "fat/DirectoryWalker.h"
 #include "fat/FatFileRecord.h"
 #include "fat/FatVolume.h"
+#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
+#include "platform/PathNames.h"
 #include "platform/Time.h"
 #include "platform/WinError.h"
 #include "volfs/FatFileReader.h"
@@ -44,15 +46,6 @@ std::u16string displayShortName(const FatFileRecord& r) {
   std::u16string ext = oemText(r.shortName + fatdir::kExtension, fatdir::kExtensionLength, r.caseFlags & kCaseLowerExtension);
   if (!ext.empty()) name += u"." + ext;
   return name;
-}
-
-char16_t foldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool sameName(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  return true;
 }
 
 FILETIME entryTime(WORD date, WORD time) {
@@ -146,7 +139,7 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
     bool found = false;
     error = walkFolder(current, [&](const Found& f, DWORD handle) {
       if (!(f.info.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-      if (!sameName(f.info.name, part) && !sameName(f.info.shortName, part)) return false;
+      if (!equalsIgnoreCase(f.info.name, part) && !equalsIgnoreCase(f.info.shortName, part)) return false;
       child = handle;
       found = true;
       return true;
@@ -167,7 +160,7 @@ DWORD FatMountedVolume::find(const std::u16string& path, Found& out) {
   if (DWORD error = openFolder(parent, folder); error != ERROR_SUCCESS) return error;
   bool found = false;
   DWORD error = walkFolder(folder, [&](const Found& f, DWORD) {
-    if (sameName(f.info.name, name) || sameName(f.info.shortName, name)) {
+    if (equalsIgnoreCase(f.info.name, name) || equalsIgnoreCase(f.info.shortName, name)) {
       out = f;
       found = true;
     }
