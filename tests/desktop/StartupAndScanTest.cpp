@@ -43,6 +43,19 @@ class StartupAndScanTest : public QObject {
     QVERIFY(!f.action(res::ID_PROPERTIES)->isEnabled());
   }
 
+  void anAttachedImageAppearsInTheTreeAndTheDriveLists() {
+    FrameUnderTest t({fixtureImage("desktop-fat.img")});
+    t.frame().leftView()->setCurrentItem(t.frame().leftView()->physicalDrivesNode());
+    QVERIFY(t.frame().attachImageFile(fixtureImage("desktop-ntfs.img")));
+    QVERIFY(t.frame().leftView()->nodeByDriveCharacter(u'D'));
+    QCOMPARE(t.frame().driveView()->model()->rowCount(), 2);
+    QCOMPARE(t.frame().hdView()->model()->rowCount(), 2);
+    QCOMPARE(t.frame().hdView()->model()->index(1, 0).data().toString(), QStringLiteral("硬盘 1"));
+    QCOMPARE(t.frame().hdView()->model()->index(1, 2).data().toString(), QStringLiteral("desktop-ntfs.img"));
+    QVERIFY(!t.frame().attachImageFile(QStringLiteral("/nonexistent/disk.img")));
+    QCOMPARE(t.user().countCalls("messageBox("), std::size_t(1));
+  }
+
   void theWizardOpensAtStartUpOnlyWhileTheSettingIsOn() {
     for (bool on : {true, false}) {
       FrameUnderTest t({fixtureImage("desktop-fat.img")}, on, false);

@@ -8,6 +8,7 @@
 #include "shell/CommandRules.h"
 #include "shell/DriveRows.h"
 #include "shell/NavigationHistory.h"
+#include "shell/ProgramArguments.h"
 
 namespace tarvosk {
 namespace {
@@ -104,6 +105,28 @@ TEST(DriveRowTextTest, VolumeSizesByThousandsAndDiskCapacitiesInWholeMegabytes) 
   EXPECT_EQ(physicalDriveCharacter(2), u'}');
   EXPECT_TRUE(isPhysicalDriveCharacter(u'{'));
   EXPECT_FALSE(isPhysicalDriveCharacter(u'z'));
+}
+
+TEST(DesktopArgumentsTest, ImagesOptionsAndErrors) {
+  DesktopArguments a;
+  std::string error;
+  ASSERT_TRUE(parseDesktopArguments({"--no-devices", "--image", "card.img,removable", "disk.img", "--open", "C:\\Photos",
+                                     "--screenshot", "out.png", "other.img"},
+                                    a, error));
+  ASSERT_EQ(a.images.size(), 3u);
+  EXPECT_EQ(a.images[0].path, "card.img");
+  EXPECT_TRUE(a.images[0].options.removable);
+  EXPECT_EQ(a.images[1].path, "disk.img") << "a bare path is an image, as a file manager passes it";
+  EXPECT_FALSE(a.images[1].options.removable);
+  EXPECT_EQ(a.images[2].path, "other.img");
+  EXPECT_FALSE(a.devices);
+  EXPECT_EQ(a.open, "C:\\Photos");
+  EXPECT_EQ(a.screenshot, "out.png");
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--image"}, {"--bogus"}, {"--image", ",removable"}}) {
+    DesktopArguments b;
+    EXPECT_FALSE(parseDesktopArguments(bad, b, error)) << bad[0];
+    EXPECT_FALSE(error.empty());
+  }
 }
 
 }  // namespace
