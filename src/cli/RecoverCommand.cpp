@@ -5,21 +5,9 @@
 #include "cli/ScanRequest.h"
 #include "cli/TerminalUi.h"
 #include "platform/CodePage.h"
-#include "recover/RecoverEntry.h"
+#include "recover/RecoveryJobFlow.h"
 
 namespace tarvosk::cli {
-
-namespace {
-
-std::uint64_t totalSize(DriveFileList& list, FileEntry& entry) {
-  if (!entry.isFolder) return entry.size;
-  std::uint64_t total = 0;
-  for (const ListedEntry& l : collectEntries(list, entry.id))
-    if (!l.entry->isFolder) total += l.entry->size;
-  return total;
-}
-
-}  // namespace
 
 int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::ostream& out, std::string& error) {
   std::string target, overwrite = "ask";
@@ -37,34 +25,22 @@ int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::os
 
   DriveFileList* list = runScan(lists, request);
   if (!list) return kExitFailure;
-  std::vector<FileEntry*> chosen;
-  if (all) chosen.push_back(&list->Lookup(ROOT_ENTRY_ID));
+  std::vector<JobEntry> entries;
+  if (all) entries.push_back({list, &list->Lookup(ROOT_ENTRY_ID)});
   for (const std::string& path : arguments) {
     FileEntry* e = entryAtListedPath(*list, utf8ToUtf16(path));
     if (!e) return error = "扫描结果中没有: " + path, kExitFailure;
-    chosen.push_back(e);
+    entries.push_back({list, e});
   }
 
   TerminalUi ui(policy);
   UserInterface* previous = setUserInterface(&ui);
   TerminalProgress progress;
-  RecoveryJob job;
-  job.window = &progress;
-  job.batch = true;
-  std::uint64_t total = 0;
-  for (FileEntry* e : chosen) total += totalSize(*list, *e);
-  while ((total >> job.progressShift) > 32767) ++job.progressShift;
-  progress.setRange(0, static_cast<int>(total >> job.progressShift));
-  bool succeeded = true;
-  std::u16string folder = utf8ToUtf16(target);
-  for (FileEntry* e : chosen) {
-    if (progress.cancelled()) break;
-    if (e->isFolder || e->deleted) succeeded = RecoverEntry(*list, *e, nullptr, folder, job) && succeeded;
-  }
-  progress.close();
+  // The terminal shows the log of every job, a job of one file too.
+  const RecoveryJobOutcome outcome = recoverJobEntries(entries, utf8ToUtf16(target), nullptr, progress, FailureReport::InLog);
   setUserInterface(previous);
-  out << utf16ToUtf8(job.log);
-  return succeeded ? kExitSuccess : kExitFailure;
+  out << utf16ToUtf8(outcome.log);
+  return outcome.failed ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace tarvosk::cli

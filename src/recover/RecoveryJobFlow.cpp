@@ -6,10 +6,11 @@
 namespace tarvosk {
 
 RecoveryJobOutcome recoverJobEntries(const std::vector<JobEntry>& entries, const std::u16string& target,
-                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress) {
+                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress,
+                                     FailureReport report) {
   RecoveryJob job;
   job.window = &progress;
-  job.batch = isBatchJob(entries);
+  job.batch = report == FailureReport::InLog || isBatchJob(entries);
   std::uint64_t total = 0;
   for (const JobEntry& e : entries) total += recoverableBytes(*e.list, *e.entry);
   job.progressShift = progressShiftFor(total);

@@ -86,7 +86,7 @@ PictureRead readRuns(DWORD volume, ByteSpan data, std::vector<std::uint8_t>& byt
 PictureRead readThroughMft(const FileEntry& entry, std::vector<std::uint8_t>& bytes) {
   std::vector<BYTE> record;
   ByteSpan data;
-  NtfsDataLookup found = findNtfsFileData(entry.handle, entry.id, record, data);
+  NtfsDataLookup found = findNtfsFileData(entry.handle, mftRecordNumberOf(entry), record, data);
   if (found == NtfsDataLookup::RecordUnreadable) return PictureRead::MftRecordUnreadable;
   if (found == NtfsDataLookup::NoData) return PictureRead::DataUnreadable;
   if (ntfs::isResident(data)) {
