@@ -64,7 +64,7 @@ void BM_PreviewLargeJpeg(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<std::uint8_t> bytes;
     if (readPictureBytes(large, bytes) != PictureRead::Read) throw std::runtime_error("the large JPEG cannot be read");
-    const QImage picture = decodePictureImage(PictureFormat::Jpeg, bytes, control * 2);
+    const QImage picture = decodePictureImage(PictureFormat::Jpeg, bytes, control);
     if (picture.isNull()) throw std::runtime_error("the large JPEG does not decode");
     benchmark::DoNotOptimize(fitOnWhite(picture, control));
   }

@@ -33,8 +33,9 @@ CPreviewDlg::CPreviewDlg(QWidget* parent) : QDialog(parent) {
 void CPreviewDlg::showPicture(const QString& name, std::span<const std::uint8_t> bytes, PictureFormat format) {
   setWindowTitle(QStringLiteral("Previewing: ") + name);
   control_->setPicture({});
-  // Decoded at twice the size shown at most, so that a larger window still shows it sharp.
-  control_->setPicture(decodePictureImage(format, bytes, control_->size() * 2));
+  // A large JPEG is decoded reduced, as long as it still covers the control: the reduction
+  // saves a good part of the decoding and most of the scaling.
+  control_->setPicture(decodePictureImage(format, bytes, control_->size()));
   control_->repaint();
 }
 
