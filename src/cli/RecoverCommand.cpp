@@ -1,11 +1,11 @@
-#include <filesystem>
-
 #include "cli/Commands.h"
 #include "cli/Listing.h"
 #include "cli/ScanRequest.h"
 #include "cli/TerminalUi.h"
 #include "platform/CodePage.h"
-#include "recover/RecoveryJobFlow.h"
+#include "platform/WinError.h"
+#include "recover/RecoverSelection.h"
+#include "recover/TargetFolder.h"
 
 namespace tarvosk::cli {
 
@@ -21,25 +21,40 @@ int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::os
   ScanRequest request;
   if (!takeScanOptions(arguments, request, error)) return kExitUsage;
   if (arguments.empty() && !all) return error = "请给出要恢复的路径，或用 --all", kExitUsage;
-  if (!std::filesystem::is_directory(target)) return error = "目标文件夹不存在: " + target, kExitFailure;
+  // Like other recovery tools, the target folder is made when missing; never on the source.
+  std::u16string folder = utf8ToUtf16(target);
+  DWORD cause = ERROR_SUCCESS;
+  switch (prepareTargetFolder(folder, request.drivePath, cause)) {
+    case TargetFolderCheck::OnSource: return error = "目标文件夹位于被读取的驱动器上: " + target, kExitFailure;
+    case TargetFolderCheck::CannotCreate: {
+      std::string why = utf16ToUtf8(systemErrorText(cause));
+      while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+      return error = "无法创建目标文件夹 " + target + ": " + why, kExitFailure;
+    }
+    case TargetFolderCheck::Ready: break;
+  }
 
   DriveFileList* list = runScan(lists, request);
   if (!list) return kExitFailure;
-  std::vector<JobEntry> entries;
-  if (all) entries.push_back({list, &list->Lookup(ROOT_ENTRY_ID)});
+  std::vector<FileEntry*> chosen;
+  if (FileEntry* root = list->Find(ROOT_ENTRY_ID); all && root) chosen.push_back(root);
   for (const std::string& path : arguments) {
     FileEntry* e = entryAtListedPath(*list, utf8ToUtf16(path));
     if (!e) return error = "扫描结果中没有: " + path, kExitFailure;
-    entries.push_back({list, e});
+    chosen.push_back(e);
   }
 
   TerminalUi ui(policy);
   UserInterface* previous = setUserInterface(&ui);
   TerminalProgress progress;
-  // The terminal shows the log of every job, a job of one file too.
-  const RecoveryJobOutcome outcome = recoverJobEntries(entries, utf8ToUtf16(target), nullptr, progress, FailureReport::InLog);
+  RecoveryJob job;
+  job.window = &progress;
+  job.batch = true;
+  SelectionOutcome outcome = recoverSelection(*list, chosen, folder, job);
+  progress.close();
   setUserInterface(previous);
-  out << utf16ToUtf8(outcome.log);
+  out << utf16ToUtf8(job.log);
+  if (outcome.cancelled) return kExitInterrupted;
   return outcome.failed ? kExitFailure : kExitSuccess;
 }
 

@@ -6,11 +6,10 @@
 namespace tarvosk {
 
 RecoveryJobOutcome recoverJobEntries(const std::vector<JobEntry>& entries, const std::u16string& target,
-                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress,
-                                     FailureReport report) {
+                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress) {
   RecoveryJob job;
   job.window = &progress;
-  job.batch = report == FailureReport::InLog || isBatchJob(entries);
+  job.batch = isBatchJob(entries);
   std::uint64_t total = 0;
   for (const JobEntry& e : entries) total += recoverableBytes(*e.list, *e.entry);
   job.progressShift = progressShiftFor(total);

@@ -31,17 +31,11 @@ struct RecoveryJobOutcome {
   std::u16string log;      // the recovery log, one line per file
 };
 
-// How a failure reaches the user: as the job's entries decide (a message box for a job of one
-// file, a line of the log otherwise), or always as a line of the log (a front end that shows
-// the log whatever happened, as the command line prints it).
-enum class FailureReport { ByEntries, InLog };
-
 // Recovers entries (those deleted or folders) into target, with the bar's scale set over the
 // bytes they bring back; stops before the next entry once the user cancels. selection is the
 // cluster viewer's choice of units, or null.
 RecoveryJobOutcome recoverJobEntries(const std::vector<JobEntry>& entries, const std::u16string& target,
-                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress,
-                                     FailureReport report = FailureReport::ByEntries);
+                                     const std::vector<std::uint64_t>* selection, ProgressWindow& progress);
 
 // The whole job: nothing happens for no entries or no target folder.
 void runRecoveryJob(RecoveryJobFront& front, const std::vector<JobEntry>& entries,

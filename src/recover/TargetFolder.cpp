@@ -1,24 +1,37 @@
 #include "recover/TargetFolder.h"
 
-#include "platform/DriveOfPath.h"
+#include "platform/DriveNamespace.h"
 #include "platform/Files.h"
+#include "platform/PathNames.h"
 #include "platform/UiPorts.h"
+#include "platform/WinError.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "scan/FileList.h"
 #include "settings/Settings.h"
 
 namespace tarvosk {
 
 namespace {
 
-std::u16string text(unsigned id) { return std::u16string(loadString(id)); }
-
-void warn(unsigned id) { userInterface().messageBox(text(id), kProgramTitle, MB_OK | MB_ICONEXCLAMATION); }
-
 bool isFolder(const std::u16string& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+// Whether the host has mounted the source drive (or, for a physical drive, one of its volumes)
+// where path lies.
+bool liesOnSource(const std::u16string& path, const std::u16string& sourceDrivePath) {
+  WCHAR letter = driveLetterHoldingPath(path);
+  if (letter == 0 || sourceDrivePath.empty()) return false;
+  if (!isPhysicalDrivePath(sourceDrivePath)) return letter == sourceDrivePath[0];
+  LogicalDriveInfo drive;
+  return findLogicalDrive(letter, drive) && drive.physicalDrive == sourceDrivePath[0] - 0x7B;
+}
+
+std::u16string text(unsigned id) { return std::u16string(loadString(id)); }
+
+void warn(unsigned id) { userInterface().messageBox(text(id), kProgramTitle, MB_OK | MB_ICONEXCLAMATION); }
 
 char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 
@@ -43,13 +56,32 @@ std::optional<std::u16string> chooseTargetFolder(char16_t firstEntryDrive) {
     }
     settings().RestoreFolder = chosen;
     SaveSettings();
-    const char16_t targetDrive = driveLetterOfPath(chosen);
+    const char16_t targetDrive = driveLetterHoldingPath(chosen);
     if (!settings().SameDriveWarn || targetDrive == 0 || upper(targetDrive) != upper(firstEntryDrive)) return chosen;
     if (ui.messageBox(text(res::IDS_SAME_DRIVE_WARNING), kProgramTitle, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
       return chosen;
     title = res::IDS_CHOOSE_DIFFERENT_FOLDER;
     initial = chosen;
   }
+}
+
+TargetFolderCheck prepareTargetFolder(const std::u16string& folder, const std::u16string& sourceDrivePath, DWORD& error) {
+  error = ERROR_SUCCESS;
+  if (parsePath(folder).kind != PathKind::Host || liesOnSource(folder, sourceDrivePath)) return TargetFolderCheck::OnSource;
+  if (isFolder(folder)) return TargetFolderCheck::Ready;
+  // Each missing folder from the top down.
+  std::u16string made = !folder.empty() && (folder[0] == u'/' || folder[0] == u'\\') ? u"/" : u"";
+  for (const std::u16string& name : pathComponents(folder)) {
+    made += name;
+    if (!isFolder(made) && !CreateDirectoryW(made.c_str(), nullptr)) {
+      error = GetLastError();
+      return TargetFolderCheck::CannotCreate;
+    }
+    made += u'/';
+  }
+  if (isFolder(folder)) return TargetFolderCheck::Ready;
+  error = ERROR_PATH_NOT_FOUND;
+  return TargetFolderCheck::CannotCreate;
 }
 
 }  // namespace tarvosk
