@@ -10,13 +10,13 @@
 #include "platform/Files.h"
 #include "res/StringIds.h"
 #include "scan/DriveUnits.h"
+#include "scan/FileUnitLimits.h"
 #include "scan/NtfsFileData.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxFatClusters = 100000;
 constexpr DWORD kRecycleBinBlock = 1024;
 // Units are read this many bytes at a time (at least one unit).
 constexpr std::uint64_t kStretchBytes = 256 * 1024;
@@ -42,8 +42,8 @@ PictureRead readConsecutiveUnits(const FileEntry& entry, std::vector<std::uint8_
   std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
   if (!units || units->unitSize() == 0) return PictureRead::DataUnreadable;
   const std::uint64_t unit = units->unitSize();
-  const std::uint64_t count = (bytes.size() + unit - 1) / unit;
-  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatClusters) return PictureRead::DataUnreadable;
+  const std::uint64_t count = unitsOfSize(bytes.size(), unit);
+  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatFileClusters) return PictureRead::DataUnreadable;
   const std::uint64_t stretch = std::max<std::uint64_t>(1, kStretchBytes / unit);
   std::vector<std::uint8_t> buffer(stretch * unit);
   for (std::uint64_t i = 0; i < count; i += stretch) {
