@@ -275,6 +275,15 @@ def main():
         put("recycle_info", "v2-folder", recycle_info(2, 20977, "C:\\Docs\\旅行 2023"))
         put("recycle_info", "v2-root-file", recycle_info(2, 4, "C:\\b.bin"))
 
+        # PCX in each of its forms, written by netpbm from a gradient drawn by ImageMagick.
+        ppm = os.path.join(work, "gradient.ppm")
+        run("convert", "-size", "24x16", "gradient:red-blue", "-colors", "16", ppm)
+        mono = os.path.join(work, "mono.ppm")
+        run("convert", "-size", "24x16", "gradient:red-blue", "-monochrome", "ppm:" + mono)
+        for name, source, options in (("planes16", ppm, []), ("packed4", ppm, ["-packed"]), ("palette256", ppm, ["-8bit"]),
+                                      ("truecolour", ppm, ["-24bit"]), ("mono", mono, [])):
+            put("pcx", name, subprocess.run(["ppmtopcx", *options, source], check=True, capture_output=True).stdout)
+
         for i, (pattern, name) in enumerate([("*.txt", "readme.txt"), ("[a-c]?d*", "bcd.doc"), ("[!x]*", "y"),
                                              ("[]a]*", "]"), ("报告*", "报告.doc"), ("*a*b*c", "aXbYc")]):
             put("name_pattern", "pattern-%d" % i, (pattern + "\0" + name).encode("utf-16-le"))

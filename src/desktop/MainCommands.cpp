@@ -49,8 +49,8 @@ void CMainFrame::runCommand(unsigned command) {
     case ID_APP_EXIT: close(); return;
     case ID_VIEW_TOOLBAR:
     case ID_VIEW_STATUS_BAR: return;  // the actions' toggles show and hide the bars
-    case ID_VIEW_AS_PICTURE:
-    case ID_UNDELETE:
+    case ID_VIEW_AS_PICTURE: return viewAsPicture();
+    case ID_UNDELETE: return undelete();
     case ID_SEARCH:
     case ID_GO_TO_FOLDER:
     case ID_SCAN_WIZARD: return notYetAvailable();
@@ -115,17 +115,6 @@ void CMainFrame::selectAll() {
                                                                  : static_cast<QAbstractItemView*>(searchView_);
   view->selectAll();
   view->setFocus();
-}
-
-void CMainFrame::viewAsBinary() {
-  const std::vector<FileEntry*> selection =
-      activeView() == ActiveView::FileList ? fileView_->selectedEntries() : searchView_->selectedEntries();
-  if (selection.size() != 1) return;
-  if (selection[0]->size == 0) {
-    userInterface().messageBox(std::u16string(loadString(IDS_FILE_EMPTY)), kProgramTitle, MB_OK);
-    return;
-  }
-  notYetAvailable();
 }
 
 void CMainFrame::showOptions() {

@@ -115,9 +115,7 @@ SelectionState CMainFrame::selectionState() const {
     if (DriveFileList* list = const_cast<CFileList&>(lists_).GetDriveList({record.driveCharacter, u':'}))
       if (const FileEntry* entry = list->Find(record.entryId)) s.treeEntryIsFolderOrDeleted = entry->isFolder || entry->deleted;
   }
-  std::vector<FileEntry*> selection;
-  if (s.activeView == ActiveView::FileList) selection = fileView_->selectedEntries();
-  else if (s.activeView == ActiveView::SearchResults) selection = searchView_->selectedEntries();
+  const std::vector<FileEntry*> selection = activeSelection();
   s.selectedCount = static_cast<int>(selection.size());
   for (const FileEntry* e : selection)
     if (e->deleted || e->isFolder) ++s.selectedDeletedOrFolders;
@@ -128,6 +126,12 @@ SelectionState CMainFrame::selectionState() const {
   s.canGoBack = history_.canGoBack();
   s.canGoForward = history_.canGoForward();
   return s;
+}
+
+std::vector<FileEntry*> CMainFrame::activeSelection() const {
+  if (activeView() == ActiveView::FileList) return fileView_->selectedEntries();
+  if (activeView() == ActiveView::SearchResults) return searchView_->selectedEntries();
+  return {};
 }
 
 void CMainFrame::updateActions() {

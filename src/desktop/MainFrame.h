@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "desktop/LeftView.h"
 #include "scan/FileList.h"
@@ -25,6 +26,7 @@ namespace tarvosk {
 class CDriveView;
 class CFileView;
 class CHDView;
+class CPreviewDlg;
 class CProgressDlg;
 class CSearchView;
 class LockIndicators;
@@ -84,7 +86,13 @@ class CMainFrame : public QMainWindow {
   void openDriveFromList(char16_t driveCharacter);
   void focusFileView();
   void setStatusText(const QString& text);
-  bool previewIsOpen() const { return false; }
+  bool previewIsOpen() const { return preview_ != nullptr; }
+  // The open picture preview, or null.
+  CPreviewDlg* preview() const { return preview_; }
+  // The recovery job (command 138) of what the tree (while it has the focus) or the active view
+  // has selected; clusters: only those units of the file. viewSelectionOnly: the view's selection
+  // whatever has the focus (the cluster viewer's jobs).
+  void undelete(const std::vector<std::uint64_t>* clusters = nullptr, bool viewSelectionOnly = false);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,6 +123,8 @@ class CMainFrame : public QMainWindow {
   void showHelp();
   void attachImage();
   void viewAsBinary();
+  void viewAsPicture();
+  std::vector<FileEntry*> activeSelection() const;
   void notYetAvailable();
 
   CFileList lists_;
@@ -125,6 +135,7 @@ class CMainFrame : public QMainWindow {
   bool closeRequested_ = false;
   bool shownOnce_ = false;
   CProgressDlg* progress_ = nullptr;
+  CPreviewDlg* preview_ = nullptr;
   std::function<void(CProgressDlg&)> progressHook_;
   bool watchDevices_;
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "desktop/QtText.h"
+#include "desktop/YesNoDlg.h"
 
 namespace tarvosk {
 
@@ -50,15 +51,12 @@ int QtUserInterface::messageBox(const std::u16string& text, const std::u16string
 }
 
 OverwriteAnswer QtUserInterface::askOverwrite(const std::u16string& prompt) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("Tarvosk"), qstr(prompt), QMessageBox::NoButton, owner_);
-  QAbstractButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-  QAbstractButton* all = box.addButton(QStringLiteral("全部是(&A)"), QMessageBox::YesRole);
-  QAbstractButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-  box.setEscapeButton(no);
-  box.exec();
-  if (box.clickedButton() == yes) return OverwriteAnswer::Yes;
-  if (box.clickedButton() == all) return OverwriteAnswer::YesToAll;
-  return OverwriteAnswer::No;
+  CYesNoDlg dialog(qstr(prompt), owner_);
+  switch (dialog.exec()) {
+    case CYesNoDlg::kYes: return OverwriteAnswer::Yes;
+    case CYesNoDlg::kYesToAll: return OverwriteAnswer::YesToAll;
+    default: return OverwriteAnswer::No;
+  }
 }
 
 bool QtUserInterface::browseForFolder(const std::u16string& title, const std::u16string& initialFolder,

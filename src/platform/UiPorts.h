@@ -55,6 +55,8 @@ class UserInterface {
   // The folder browser: true with the chosen host folder, false when the user cancels.
   virtual bool browseForFolder(const std::u16string& title, const std::u16string& initialFolder,
                                std::u16string& chosen) = 0;
+  // Whether a folder browser can be opened at all (a front end without one says no).
+  virtual bool canBrowseForFolder() const { return true; }
 };
 
 // The front end's user interface; a quiet default (OK, no, cancel) until one is installed.

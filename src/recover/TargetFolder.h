@@ -1,11 +1,19 @@
-// The folder a recovery writes into: never on the drive the files come from, made when missing.
+// The folder a recovery writes into: chosen in the folder browser and remembered as
+// RestoreFolder (the undelete command), or given and made when missing (the command line);
+// never, unless the user insists, on the drive the files come from.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/WinTypes.h"
 
 namespace tarvosk {
+
+// Asks for the target folder of a job whose first entry lies on the drive of firstEntryDrive;
+// a folder on that drive is warned about (SameDriveWarn) and, when the user says no, chosen
+// again. Nothing when the user cancels or chooses no usable folder (they have been told why).
+std::optional<std::u16string> chooseTargetFolder(char16_t firstEntryDrive);
 
 enum class TargetFolderCheck { Ready, OnSource, CannotCreate };
 

@@ -36,6 +36,14 @@ constexpr unsigned IDD_ABOUTBOX = 100;
 constexpr unsigned IDD_PROGRESS = 9;
 constexpr unsigned IDD_OPTIONS = 190;
 constexpr unsigned IDD_LOGGING = 223;
+constexpr unsigned IDD_VIEWER = 165;
+constexpr unsigned IDD_YES_NO = 173;
+constexpr unsigned IDD_LOG = 219;
+constexpr unsigned IDD_PREVIEW = 241;
+
+// Results of the viewer's undelete buttons
+constexpr int IDR_UNDELETE_ALL = 182;
+constexpr int IDR_UNDELETE_SELECTION = 210;
 
 // Controls
 constexpr unsigned IDC_CANCEL_BUTTON = 1000;   // progress dialog's "取消(&C)"
@@ -52,5 +60,17 @@ constexpr unsigned IDC_LOG_DISABLE = 1034;
 constexpr unsigned IDC_LOG_PATH = 1013;
 constexpr unsigned IDOK_BUTTON = 1;
 constexpr unsigned IDCANCEL_BUTTON = 2;
+constexpr unsigned IDYES_BUTTON = 6;            // overwrite prompt
+constexpr unsigned IDNO_BUTTON = 7;
+constexpr unsigned IDC_YES_TO_ALL = 1011;
+constexpr unsigned IDC_PROMPT_TEXT = 1012;
+constexpr unsigned IDC_RECOVERY_LOG = 1029;     // error list
+constexpr unsigned IDC_UNIT_LIST = 1003;        // viewer
+constexpr unsigned IDC_DATA_CAPTION = 1028;
+constexpr unsigned IDC_DATA_VIEW = 1005;
+constexpr unsigned IDC_UNDELETE_SELECTION = 1026;
+constexpr unsigned IDC_UNDELETE_ALL = 1010;
+constexpr unsigned IDC_HELP_BUTTON = 57670;
+constexpr unsigned IDC_PICTURE = 1055;          // picture preview
 
 }  // namespace tarvosk::res

@@ -19,14 +19,12 @@ constexpr ExtensionFormat kFormats[] = {
     {u".jpg", PictureFormat::Jpeg}, {u".jpeg", PictureFormat::Jpeg}, {u".bmp", PictureFormat::Bmp},
     {u".gif", PictureFormat::Gif},  {u".png", PictureFormat::Png},   {u".ico", PictureFormat::Icon},
     {u".tif", PictureFormat::Tiff}, {u".tiff", PictureFormat::Tiff}, {u".tga", PictureFormat::Targa},
-    {u".pcx", PictureFormat::Pcx},  {u".wbmp", PictureFormat::WirelessBitmap},
+    {u".pcx", PictureFormat::Pcx},  {u".wbmp", PictureFormat::WirelessBitmap}, {u".pnm", PictureFormat::Pnm},
 };
 
 }  // namespace
 
-bool passesPictureRule(std::u16string_view name) {
-  return pictureFormatOf(name) != PictureFormat::None || endsWithIgnoreCase(name, u".pnm");
-}
+bool passesPictureRule(std::u16string_view name) { return pictureFormatOf(name) != PictureFormat::None; }
 
 PictureFormat pictureFormatOf(std::u16string_view name) {
   for (const ExtensionFormat& f : kFormats)

@@ -5,13 +5,13 @@
 
 namespace tarvosk {
 
-enum class PictureFormat { None, Jpeg, Bmp, Gif, Png, Icon, Tiff, Targa, Pcx, WirelessBitmap };
+enum class PictureFormat { None, Jpeg, Bmp, Gif, Png, Icon, Tiff, Targa, Pcx, WirelessBitmap, Pnm };
 
 // The view-as-picture command is offered for names ending in .BMP, .JPG, .JPEG, .PNG, .GIF,
 // .ICO, .TIF, .TIFF, .TGA, .PCX, .WBMP or .PNM, in any case.
 bool passesPictureRule(std::u16string_view name);
 
-// The decoder a name's extension chooses (None for .pnm and every other extension).
+// The decoder a name's extension chooses (None for every other extension).
 PictureFormat pictureFormatOf(std::u16string_view name);
 
 }  // namespace tarvosk

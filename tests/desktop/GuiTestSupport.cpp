@@ -1,5 +1,6 @@
 #include "desktop/GuiTestSupport.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <map>
 
@@ -69,6 +70,31 @@ QStringList FrameUnderTest::rowNames() const {
   QStringList names;
   for (int row = 0; row < frame_->fileView()->fileModel().rowCount(); ++row) names << cell(row, 0);
   return names;
+}
+
+bool FrameUnderTest::selectRows(const QStringList& names) {
+  CFileView* view = frame_->fileView();
+  view->setFocus();
+  view->selectionModel()->clearSelection();
+  for (const QString& name : names) {
+    const int row = rowNamed(name);
+    if (row < 0) return false;
+    const QModelIndex index = view->model()->index(row, 0);
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  return true;
+}
+
+ModalWatcher::ModalWatcher(std::function<void(QWidget&)> act) : act_(std::move(act)) {
+  timer_.setInterval(20);
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || handled_.count(modal)) return;
+    handled_.insert(modal);
+    ++seen_;
+    act_(*modal);
+  });
+  timer_.start();
 }
 
 }  // namespace tarvosk::test

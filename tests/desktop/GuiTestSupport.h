@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "desktop/MainFrame.h"
@@ -39,10 +42,26 @@ class FrameUnderTest {
   // The row of the file list view whose name is that, or -1.
   int rowNamed(const QString& name) const;
   QStringList rowNames() const;
+  // Selects the file list's rows of those names (and focuses the list); false if one is missing.
+  bool selectRows(const QStringList& names);
 
  private:
   FakeUi ui_;
   std::unique_ptr<CMainFrame> frame_;
+};
+
+// Acts on each modal window that opens while it lives (a command's dialogs, message boxes of
+// Qt's own), once, from a timer: also on those a long job opens between its event pumps.
+class ModalWatcher {
+ public:
+  explicit ModalWatcher(std::function<void(QWidget&)> act);
+  int seen() const { return seen_; }
+
+ private:
+  std::function<void(QWidget&)> act_;
+  QTimer timer_;
+  std::set<QWidget*> handled_;
+  int seen_ = 0;
 };
 
 }  // namespace tarvosk::test

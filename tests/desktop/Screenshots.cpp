@@ -2,17 +2,29 @@
 // over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
 #include <QApplication>
 #include <QDir>
+#include <vector>
 #include <QTemporaryDir>
 #include <cstdio>
 
 #include "desktop/FileView.h"
 #include "desktop/HelpWindow.h"
+#include "desktop/LogDlg.h"
 #include "desktop/LoggingDlg.h"
 #include "desktop/MainFrame.h"
 #include "desktop/OptionsDlg.h"
+#include "desktop/PreviewDlg.h"
 #include "desktop/ProgressDlg.h"
+#include "desktop/QtText.h"
+#include "desktop/ViewerDlg.h"
+#include "desktop/YesNoDlg.h"
 #include "device/DeviceMode.h"
+#include "platform/CodePage.h"
 #include "platform/DriveNamespace.h"
+#include "platform/Format.h"
+#include "recover/RecoveryJobFlow.h"
+#include "res/CommandIds.h"
+#include "res/StringIds.h"
+#include "res/StringTable.h"
 #include "settings/Settings.h"
 #include "support/FakeUi.h"
 #include "volfs/FileSystems.h"
@@ -80,5 +92,44 @@ int main(int argc, char** argv) {
   logging.show();
   ok &= save(logging, out, "logging.png");
   ok &= save(*HelpWindow::open(&frame), out, "help.png");
+
+  // The viewer on a photo written around a live one: its later clusters are that file's, in red.
+  auto select = [&](const QString& name) {
+    for (int row = 0; row < frame.fileView()->fileModel().rowCount(); ++row)
+      if (frame.fileView()->fileModel().index(row, 0).data().toString() == name) {
+        frame.fileView()->selectEntry(frame.fileView()->fileModel().entryAt(row)->id);
+        return frame.fileView()->fileModel().entryAt(row);
+      }
+    std::fprintf(stderr, "tarvosk_screenshots: no %s in Photos\n", qPrintable(name));
+    ok = false;
+    return static_cast<FileEntry*>(nullptr);
+  };
+  if (FileEntry* beach = select(QStringLiteral("Beach panorama.jpg"))) {
+    CViewerDlg viewer(*beach, &frame);
+    viewer.show();
+    ok &= save(viewer, out, "viewer.png");
+  }
+  if (select(QStringLiteral("Holiday at the sea.jpg"))) {
+    frame.runCommand(res::ID_VIEW_AS_PICTURE);
+    if (frame.preview()) ok &= save(*frame.preview(), out, "preview.png");
+    else ok = false;
+  }
+  CYesNoDlg overwrite(qstr(format(loadString(res::IDS_CONFIRM_OVERWRITE), u"Holiday at the sea.jpg")), &frame);
+  overwrite.show();
+  ok &= save(overwrite, out, "overwrite.png");
+
+  // The error list of a real job: the second photo's place is taken by a folder.
+  QTemporaryDir target;
+  QDir(target.path()).mkdir(QStringLiteral("Birthday party.jpg"));
+  user.setDefaultOverwriteAnswer(OverwriteAnswer::Yes);
+  std::vector<JobEntry> entries;
+  DriveFileList* photos = frame.fileView()->fileModel().list();
+  for (const QString& name : {QStringLiteral("Holiday at the sea.jpg"), QStringLiteral("Birthday party.jpg")})
+    if (FileEntry* entry = select(name)) entries.push_back({photos, entry});
+  test::FakeProgress quiet;
+  const RecoveryJobOutcome outcome = recoverJobEntries(entries, u16(target.path()), nullptr, quiet);
+  CLogDlg errors(qstr(outcome.log), &frame);
+  errors.show();
+  ok &= save(errors, out, "errors.png");
   return ok ? 0 : 1;
 }

@@ -31,6 +31,7 @@ class FakeUi : public UserInterface {
   OverwriteAnswer askOverwrite(const std::u16string& prompt) override;
   bool browseForFolder(const std::u16string& title, const std::u16string& initialFolder,
                        std::u16string& chosen) override;
+  bool canBrowseForFolder() const override { return folderBrowserAvailable_; }
 
   // Answers given in order, one per question. When a queue runs dry the default answers.
   void queueMessageBoxResult(int result) { messageBoxResults_.push_back(result); }
@@ -48,6 +49,8 @@ class FakeUi : public UserInterface {
   void setDefaultFolderChoice(std::optional<std::u16string> folder) {
     defaultFolderChoice_ = std::move(folder);
   }
+  // A front end without a folder browser.
+  void setFolderBrowserAvailable(bool available) { folderBrowserAvailable_ = available; }
 
   const std::vector<std::string>& calls() const { return calls_; }
   void clearCalls() { calls_.clear(); }
@@ -63,6 +66,7 @@ class FakeUi : public UserInterface {
   std::optional<int> defaultMessageBoxResult_;
   OverwriteAnswer defaultOverwriteAnswer_ = OverwriteAnswer::No;
   std::optional<std::u16string> defaultFolderChoice_;
+  bool folderBrowserAvailable_ = true;
 };
 
 // A scripted progress window. It keeps what the engine last set, counts pumps (pumpOneMessage
