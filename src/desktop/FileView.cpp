@@ -7,10 +7,8 @@
 
 #include "desktop/ColumnWidths.h"
 #include "desktop/MainFrame.h"
-#include "desktop/QtText.h"
 #include "res/CommandIds.h"
 #include "settings/Settings.h"
-#include "shell/TypeAhead.h"
 #include "viewers/PictureFormat.h"
 
 namespace tarvosk {
@@ -96,17 +94,10 @@ void CFileView::sortByColumn(int column) {
 }
 
 void CFileView::keyboardSearch(const QString& search) {
-  // Keys typed in quick succession extend the text and search on from the current row; a
-  // pause starts a new text, searched from the row after the current one.
-  const bool extends = !typed_.isEmpty() && sinceTyped_.isValid() && sinceTyped_.elapsed() < QApplication::keyboardInputInterval();
-  typed_ = extends ? typed_ + search : search;
-  sinceTyped_.start();
   const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-  const std::size_t start = static_cast<std::size_t>(extends ? std::max(current, 0) : current + 1);
-  const std::u16string typed = u16(typed_);
-  auto row = findRowByPrefix(static_cast<std::size_t>(model_.rowCount()), start, typed,
-                             [this](std::size_t r) { return model_.entryAt(static_cast<int>(r))->name.view(); });
-  if (row) selectRow(static_cast<int>(*row));
+  if (auto row = typeAhead_.rowFor(search, current, model_.rowCount(),
+                                   [this](std::size_t r) { return model_.entryAt(static_cast<int>(r))->name.view(); }))
+    selectRow(*row);
 }
 
 void CFileView::keyPressEvent(QKeyEvent* event) {

@@ -2,11 +2,11 @@
 // sortable by any column, with type-ahead and the selection the main window's commands act on.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTreeView>
 #include <vector>
 
 #include "desktop/FileListModel.h"
+#include "desktop/TypeAheadKeys.h"
 
 namespace tarvosk {
 
@@ -46,8 +46,7 @@ class CFileView : public QTreeView {
   FileListModel model_;
   int sortColumn_ = 0;
   bool ascending_ = true;
-  QString typed_;
-  QElapsedTimer sinceTyped_;
+  TypeAheadKeys typeAhead_;
 };
 
 }  // namespace tarvosk

@@ -18,7 +18,12 @@ bool CFileList::RemoveDriveList(const std::u16string& drivePath) {
 
 bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId) {
   if (path.empty()) return false;
-  std::u16string folder = splitPath(path).folder;
+  // The drive part, up to the first colon ("C:", "HardDrive0:"), names no folder: the list is
+  // the drive's already.
+  std::u16string_view rest = path;
+  if (const std::size_t colon = rest.find(u':'); colon != std::u16string_view::npos && rest.find_first_of(u"\\/") > colon)
+    rest.remove_prefix(colon + 1);
+  std::u16string folder = splitPath(rest).folder;
   std::uint64_t current = ROOT_ENTRY_ID;
   std::size_t pos = 0;
   while (pos < folder.size()) {

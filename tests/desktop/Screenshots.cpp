@@ -1,7 +1,9 @@
 // tarvosk_screenshots OUTPUT_DIR IMAGE: renders every window of the desktop program, offscreen,
 // over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -11,8 +13,10 @@
 #include "desktop/MainFrame.h"
 #include "desktop/OptionsDlg.h"
 #include "desktop/ProgressDlg.h"
+#include "desktop/SearchPropSheet.h"
 #include "device/DeviceMode.h"
 #include "platform/DriveNamespace.h"
+#include "search/LookInPath.h"
 #include "settings/Settings.h"
 #include "support/FakeUi.h"
 #include "volfs/FileSystems.h"
@@ -72,6 +76,21 @@ int main(int argc, char** argv) {
   ok &= frame.openPath(QStringLiteral("C:\\Photos"));
   frame.setProgressHook(nullptr);
   ok &= save(frame, out, "folder.png");
+
+  // The search sheet's three pages, as F3 opens them on the folder shown, with the size and
+  // date choices made so that their controls show enabled; then the results of a search.
+  const std::u16string drivePath = u"C:";
+  CSearchPropSheet sheet(lookInPath(drivePath, {u"Photos"}), frame.fileList().GetDriveList(drivePath), drivePath, &frame);
+  sheet.show();
+  for (const char* id : {"id1022", "id1023", "id1039"}) sheet.findChild<QAbstractButton*>(QString::fromLatin1(id))->click();
+  const char* const sheetPictures[] = {"search-name.png", "search-size-date.png", "search-content.png"};
+  for (int page = 0; page < 3; ++page) {
+    sheet.pages()->setCurrentIndex(page);
+    ok &= save(sheet, out, sheetPictures[page]);
+  }
+  sheet.hide();
+  ok &= frame.runSearch(u'C', u"C:\\", u"*", SearchCriteria{});
+  ok &= save(frame, out, "search-results.png");
 
   COptionsDlg options(&frame);
   options.show();
