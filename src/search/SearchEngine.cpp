@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/CaseFolding.h"
 #include "platform/Format.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
@@ -37,10 +38,10 @@ bool holdsContent(const FileEntry& entry, ClusterContentSearch& search, Progress
   return readable && found;
 }
 
-// content is null when there is no content test.
-bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria,
+// content is null when there is no content test; the pattern is folded.
+bool matches(const FileEntry& entry, const std::u16string& foldedPattern, const SearchCriteria& criteria,
              ClusterContentSearch* content, ProgressWindow& window) {
-  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
+  return MatchFoldedNamePattern(foldedPattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
          (!content || holdsContent(entry, *content, window));
 }
 
@@ -58,7 +59,8 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
   window.setTitle(kProgramTitle);
   window.setText(u"正在执行搜索");
   window.setRange(0, static_cast<int>(std::min<std::size_t>(drive.size(), 0x7FFFFFFF)));
-  // The pattern and its tables are built once for the whole run.
+  // The patterns and the content pattern's tables are built once for the whole run.
+  const std::u16string foldedPattern = folded(namePattern);
   std::optional<ClusterContentSearch> content;
   if (std::vector<std::uint8_t> bytes = BuildContentPattern(criteria); !criteria.contentText.empty() && !bytes.empty())
     content.emplace(std::move(bytes), criteria.hex || criteria.matchCase);
@@ -78,7 +80,7 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
         if (*it != ROOT_ENTRY_ID) stack.push_back(*it);
       continue;
     }
-    if (matches(entry, namePattern, criteria, content ? &*content : nullptr, window)) folder.children.push_back(id);
+    if (matches(entry, foldedPattern, criteria, content ? &*content : nullptr, window)) folder.children.push_back(id);
   }
   return results;
 }
