@@ -8,8 +8,8 @@
 #include "platform/Format.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "scan/EntryContent.h"
 #include "scan/EntryTimes.h"
-#include "search/ContentReader.h"
 #include "search/NamePattern.h"
 #include "search/SearchTests.h"
 
