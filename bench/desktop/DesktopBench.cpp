@@ -145,14 +145,14 @@ struct SearchFigures {
 // A search by name pattern over the whole NTFS scan, and its results shown in the results view
 // (the rows counted, the first row selected and the first screen of cells formatted and painted).
 SearchFigures measureSearch(CMainFrame& frame, DriveFileList& ntfs) {
-  QuietProgress quiet;
+  bench::SilentProgress quiet;
   SearchFigures f;
   std::unique_ptr<DriveFileList> results;
   const std::u16string pattern(std::begin(kHitPattern), std::end(kHitPattern) - 1);
-  f.search = bestOfThree([&] { results.reset(); }, [&] { results = RunSearch(ntfs, ROOT_ENTRY_ID, pattern, {}, quiet); });
+  f.search = bestOfThree([&] { results.reset(); }, [&](int) { results = RunSearch(ntfs, ROOT_ENTRY_ID, pattern, {}, quiet); });
   f.hits = results->begin()->children.size();
   CSearchView& view = *frame.searchView();
-  f.show = bestOfThree([&] { view.showResults(nullptr, nullptr); }, [&] {
+  f.show = bestOfThree([&] { view.showResults(nullptr, nullptr); }, [&](int) {
     view.showResults(results.get(), &ntfs);
     view.grab();
   });
