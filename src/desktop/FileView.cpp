@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 
-#include "desktop/ColumnWidths.h"
 #include "desktop/MainFrame.h"
 #include "res/CommandIds.h"
 #include "settings/Settings.h"
@@ -14,30 +12,13 @@
 namespace tarvosk {
 
 CFileView::CFileView(CMainFrame& frame, SortedFolders& sortedFolders, QWidget* parent)
-    : QTreeView(parent), frame_(frame), model_(sortedFolders, this) {
-  setModel(&model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setIconSize(QSize(16, 16));
-  header()->setSectionsClickable(true);
-  header()->setSortIndicatorShown(false);
-  header()->setStretchLastSection(false);
-  // The columns' widths, widened where this font needs more for the texts they hold.
-  const ColumnWidth widths[kSortColumnCount] = {
-      {170, {}},
-      {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
-      {110, {QStringLiteral("已删除的文件 (JPEG)"), QStringLiteral("已删除的文件夹")}},
-      {110, {QStringLiteral("00/00/0000  00:00")}},
-      {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}},
-  };
-  for (int c = 0; c < kSortColumnCount; ++c) header()->resizeSection(c, fittedWidth(*this, widths[c]));
+    : EntryListView(parent), frame_(frame), model_(sortedFolders, this) {
+  setRowsModel(model_, {{170, {}},
+                        {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
+                        {110, {QStringLiteral("已删除的文件 (JPEG)"), QStringLiteral("已删除的文件夹")}},
+                        {110, {QStringLiteral("00/00/0000  00:00")}},
+                        {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}}});
   connect(header(), &QHeaderView::sectionClicked, this, &CFileView::sortByColumn);
-  connect(this, &QTreeView::activated, this, &CFileView::onActivated);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CFileView::onSelectionChanged);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { frame_.updateActions(); });
 }
@@ -58,27 +39,11 @@ void CFileView::showFolder(DriveFileList* list, FileEntry* folder) {
   onSelectionChanged();
 }
 
-void CFileView::selectRow(int row) {
-  const QModelIndex index = model_.index(row, 0);
-  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  scrollTo(index);
-}
-
 void CFileView::selectEntry(std::uint64_t id) {
   const int row = model_.rowOfId(id);
   if (row < 0) return;
   selectRow(row);
   setFocus();
-}
-
-std::vector<FileEntry*> CFileView::selectedEntries() const {
-  QModelIndexList rows = selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  std::vector<FileEntry*> entries;
-  entries.reserve(static_cast<std::size_t>(rows.size()));
-  for (const QModelIndex& index : rows)
-    if (FileEntry* e = model_.entryAt(index.row())) entries.push_back(e);
-  return entries;
 }
 
 void CFileView::sortByColumn(int column) {
@@ -91,21 +56,6 @@ void CFileView::sortByColumn(int column) {
   model_.sort(column, ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
   QApplication::restoreOverrideCursor();
   if (model_.rowCount() > 0) selectRow(0);
-}
-
-void CFileView::keyboardSearch(const QString& search) {
-  const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-  if (auto row = typeAhead_.rowFor(search, current, model_.rowCount(),
-                                   [this](std::size_t r) { return model_.entryAt(static_cast<int>(r))->name.view(); }))
-    selectRow(*row);
-}
-
-void CFileView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (currentIndex().isValid()) onActivated(currentIndex());
-    return;
-  }
-  QTreeView::keyPressEvent(event);
 }
 
 void CFileView::onActivated(const QModelIndex& index) {

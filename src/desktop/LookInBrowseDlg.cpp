@@ -1,19 +1,16 @@
 #include "desktop/LookInBrowseDlg.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "desktop/DialogButtons.h"
 #include "desktop/Icons.h"
-#include "desktop/ObjectIds.h"
 #include "desktop/QtText.h"
 #include "platform/CaseFolding.h"
 #include "platform/UiPorts.h"
-#include "res/CommandIds.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/FileList.h"
@@ -45,19 +42,12 @@ CLookInBrowseDlg::CLookInBrowseDlg(DriveFileList* drive, const std::u16string& d
   connect(folders_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (item) path_->setText(qstr(pathOf(item)));
   });
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-  setObjectId(buttons->button(QDialogButtonBox::Ok), res::IDOK_BUTTON);
-  setObjectId(buttons->button(QDialogButtonBox::Cancel), res::IDCANCEL_BUTTON);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("选择要搜索的文件夹:")));
   layout->addWidget(folders_);
   layout->addWidget(new QLabel(QStringLiteral("文件夹:")));
   layout->addWidget(path_);
-  layout->addWidget(buttons);
+  layout->addWidget(okCancelButtons(this));
   fill(root);
   root->setExpanded(true);
   folders_->setCurrentItem(root);

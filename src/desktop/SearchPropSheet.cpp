@@ -1,15 +1,12 @@
 #include "desktop/SearchPropSheet.h"
 
-#include <QDialogButtonBox>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "desktop/ObjectIds.h"
+#include "desktop/DialogButtons.h"
 #include "desktop/SearchContentPropPage.h"
 #include "desktop/SearchNamePropPage.h"
 #include "desktop/SearchSizeDatePropPage.h"
-#include "res/CommandIds.h"
 
 namespace tarvosk {
 
@@ -24,13 +21,8 @@ CSearchPropSheet::CSearchPropSheet(const std::u16string& lookIn, DriveFileList* 
   pages_->addTab(name_, QStringLiteral("名称"));
   pages_->addTab(sizeDate_, QStringLiteral("大小和日期"));
   pages_->addTab(content_, QStringLiteral("内容"));
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QDialogButtonBox* buttons = okCancelButtons(this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("立即查找"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-  setObjectId(buttons->button(QDialogButtonBox::Ok), res::IDOK_BUTTON);
-  setObjectId(buttons->button(QDialogButtonBox::Cancel), res::IDCANCEL_BUTTON);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   layout->addWidget(buttons);

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 
-#include "desktop/ColumnWidths.h"
 #include "desktop/MainFrame.h"
 #include "res/CommandIds.h"
 #include "viewers/PictureFormat.h"
@@ -20,31 +18,14 @@ bool isDeletedPicture(const FileEntry* entry) { return entry && isDeletedFile(*e
 
 }  // namespace
 
-CSearchView::CSearchView(CMainFrame& frame, QWidget* parent) : QTreeView(parent), frame_(frame), model_(this) {
-  setModel(&model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setIconSize(QSize(16, 16));
-  header()->setSectionsClickable(true);
-  header()->setSortIndicatorShown(false);
-  header()->setStretchLastSection(false);
-  // The columns' widths, widened where this font needs more for the texts they hold.
-  const ColumnWidth widths[kResultColumnCount] = {
-      {170, {}},
-      {250, {}},
-      {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
-      {110, {QStringLiteral("已删除的文件 (JPEG)")}},
-      {110, {QStringLiteral("00/00/0000  00:00")}},
-      {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}},
-  };
-  for (int c = 0; c < kResultColumnCount; ++c) header()->resizeSection(c, fittedWidth(*this, widths[c]));
+CSearchView::CSearchView(CMainFrame& frame, QWidget* parent) : EntryListView(parent), frame_(frame), model_(this) {
+  setRowsModel(model_, {{170, {}},
+                        {250, {}},
+                        {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
+                        {110, {QStringLiteral("已删除的文件 (JPEG)")}},
+                        {110, {QStringLiteral("00/00/0000  00:00")}},
+                        {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}}});
   connect(header(), &QHeaderView::sectionClicked, this, &CSearchView::sortByColumn);
-  connect(this, &QTreeView::activated, this, &CSearchView::onActivated);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CSearchView::onSelectionChanged);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { frame_.updateActions(); });
 }
@@ -71,22 +52,6 @@ void CSearchView::showSortArrow() {
     header()->setSortIndicator(it->second.column, it->second.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-void CSearchView::selectRow(int row) {
-  const QModelIndex index = model_.index(row, 0);
-  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  scrollTo(index);
-}
-
-std::vector<FileEntry*> CSearchView::selectedEntries() const {
-  QModelIndexList rows = selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  std::vector<FileEntry*> entries;
-  entries.reserve(static_cast<std::size_t>(rows.size()));
-  for (const QModelIndex& index : rows)
-    if (FileEntry* e = model_.entryAt(index.row())) entries.push_back(e);
-  return entries;
-}
-
 void CSearchView::sortByColumn(int column) {
   if (!model_.results()) return;
   auto [it, first] = sorted_.try_emplace(model_.results(), SortOrder{column, true});
@@ -95,23 +60,6 @@ void CSearchView::sortByColumn(int column) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   model_.sort(column, it->second.ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
   QApplication::restoreOverrideCursor();
-}
-
-void CSearchView::keyboardSearch(const QString& search) {
-  const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-  if (auto row = typeAhead_.rowFor(search, current, model_.rowCount(), [this](std::size_t r) {
-        const FileEntry* entry = model_.entryAt(static_cast<int>(r));
-        return entry ? entry->name.view() : std::u16string_view();
-      }))
-    selectRow(*row);
-}
-
-void CSearchView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (currentIndex().isValid()) onActivated(currentIndex());
-    return;
-  }
-  QTreeView::keyPressEvent(event);
 }
 
 void CSearchView::onActivated(const QModelIndex& index) {

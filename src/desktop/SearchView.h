@@ -3,18 +3,16 @@
 // condition, sortable by any column; the main window's file commands act on its selection.
 #pragma once
 
-#include <QTreeView>
 #include <map>
-#include <vector>
 
+#include "desktop/EntryListView.h"
 #include "desktop/SearchResultsModel.h"
-#include "desktop/TypeAheadKeys.h"
 
 namespace tarvosk {
 
 class CMainFrame;
 
-class CSearchView : public QTreeView {
+class CSearchView : public EntryListView {
   Q_OBJECT
 
  public:
@@ -27,33 +25,27 @@ class CSearchView : public QTreeView {
   DriveFileList* results() const { return model_.results(); }
   // A list about to go (a closed search, a drive scanned again): the view lets go of it.
   void forgetList(const DriveFileList* list);
-  // The selected results, in row order.
-  std::vector<FileEntry*> selectedEntries() const;
   // A header click: ascending on a new column, the other way on the column the results are
   // sorted by.
   void sortByColumn(int column);
 
  protected:
-  void keyboardSearch(const QString& search) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  void onActivated(const QModelIndex& index) override;
 
  private:
   struct SortOrder {
     int column;
     bool ascending;
   };
-  void onActivated(const QModelIndex& index);
   void onSelectionChanged(const QItemSelection& selected);
   void showStatus();
-  void selectRow(int row);
   void showSortArrow();
 
   CMainFrame& frame_;
   SearchResultsModel model_;
   // How each result set shown here was last sorted; the order itself lies in the set.
   std::map<const DriveFileList*, SortOrder> sorted_;
-  TypeAheadKeys typeAhead_;
 };
 
 }  // namespace tarvosk
