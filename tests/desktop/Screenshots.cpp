@@ -16,6 +16,7 @@
 #include "desktop/SearchPropSheet.h"
 #include "device/DeviceMode.h"
 #include "platform/DriveNamespace.h"
+#include "res/CommandIds.h"
 #include "search/LookInPath.h"
 #include "settings/Settings.h"
 #include "support/FakeUi.h"
@@ -82,15 +83,20 @@ int main(int argc, char** argv) {
   const std::u16string drivePath = u"C:";
   CSearchPropSheet sheet(lookInPath(drivePath, {u"Photos"}), frame.fileList().GetDriveList(drivePath), drivePath, &frame);
   sheet.show();
-  for (const char* id : {"id1022", "id1023", "id1039"}) sheet.findChild<QAbstractButton*>(QString::fromLatin1(id))->click();
+  auto* sizeDate = sheet.findChild<QWidget*>(QStringLiteral("id%1").arg(res::IDD_SEARCH_SIZE_DATE));
+  for (unsigned id : {res::IDC_SEARCH_SIZE, res::IDC_SEARCH_DATE, res::IDC_SEARCH_BETWEEN})
+    sizeDate->findChild<QAbstractButton*>(QStringLiteral("id%1").arg(id))->click();
   const char* const sheetPictures[] = {"search-name.png", "search-size-date.png", "search-content.png"};
   for (int page = 0; page < 3; ++page) {
     sheet.pages()->setCurrentIndex(page);
     ok &= save(sheet, out, sheetPictures[page]);
   }
   sheet.hide();
+  // Wide enough for the results' six columns.
+  frame.resize(1200, 600);
   ok &= frame.runSearch(u'C', u"C:\\", u"*", SearchCriteria{});
   ok &= save(frame, out, "search-results.png");
+  frame.resize(900, 600);
 
   COptionsDlg options(&frame);
   options.show();
