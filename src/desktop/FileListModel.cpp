@@ -1,7 +1,5 @@
 #include "desktop/FileListModel.h"
 
-#include <unordered_map>
-
 #include "desktop/Icons.h"
 #include "desktop/QtText.h"
 #include "settings/Settings.h"
@@ -11,7 +9,7 @@
 namespace tarvosk {
 
 FileListModel::FileListModel(SortedFolders& sortedFolders, QObject* parent)
-    : QAbstractTableModel(parent), sortedFolders_(sortedFolders) {}
+    : EntryRowsModel(parent), sortedFolders_(sortedFolders) {}
 
 void FileListModel::setFolder(DriveFileList* list, FileEntry* folder) {
   beginResetModel();
@@ -70,27 +68,11 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 
 void FileListModel::sort(int column, Qt::SortOrder order) {
   if (!list_ || !folder_ || column < 0 || column >= kSortColumnCount) return;
-  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  const bool sorted =
-      sortedFolders_.sort(*list_, *folder_, static_cast<SortColumn>(column), order == Qt::AscendingOrder);
-  if (sorted) {
-    const QModelIndexList before = persistentIndexList();
-    std::vector<FileEntry*> entriesBefore;
-    entriesBefore.reserve(static_cast<std::size_t>(before.size()));
-    for (const QModelIndex& index : before) entriesBefore.push_back(entryAt(index.row()));
+  reorderRows([&] {
+    if (!sortedFolders_.sort(*list_, *folder_, static_cast<SortColumn>(column), order == Qt::AscendingOrder)) return false;
     refreshRows();
-    std::unordered_map<const FileEntry*, int> newRow;
-    newRow.reserve(rows_.size());
-    for (std::size_t row = 0; row < rows_.size(); ++row) newRow.emplace(rows_[row], static_cast<int>(row));
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-      auto it = newRow.find(entriesBefore[static_cast<std::size_t>(i)]);
-      after.push_back(it == newRow.end() ? QModelIndex() : index(it->second, before[i].column()));
-    }
-    changePersistentIndexList(before, after);
-  }
-  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    return true;
+  });
 }
 
 }  // namespace tarvosk

@@ -3,15 +3,15 @@
 // Sorting reorders the folder's own child sequence and reports a layout change.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <vector>
 
+#include "desktop/EntryRowsModel.h"
 #include "scan/DriveFileList.h"
 #include "shell/FolderSort.h"
 
 namespace tarvosk {
 
-class FileListModel : public QAbstractTableModel {
+class FileListModel : public EntryRowsModel {
   Q_OBJECT
 
  public:
@@ -21,7 +21,7 @@ class FileListModel : public QAbstractTableModel {
   void setFolder(DriveFileList* list, FileEntry* folder);
   DriveFileList* list() const { return list_; }
   FileEntry* folder() const { return folder_; }
-  FileEntry* entryAt(int row) const;
+  FileEntry* entryAt(int row) const override;
   // The row of the entry with that id, or -1.
   int rowOfId(std::uint64_t id) const;
 

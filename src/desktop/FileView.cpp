@@ -3,43 +3,22 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 
-#include "desktop/ColumnWidths.h"
 #include "desktop/MainFrame.h"
-#include "desktop/QtText.h"
 #include "res/CommandIds.h"
 #include "settings/Settings.h"
-#include "shell/TypeAhead.h"
 #include "viewers/PictureFormat.h"
 
 namespace tarvosk {
 
 CFileView::CFileView(CMainFrame& frame, SortedFolders& sortedFolders, QWidget* parent)
-    : QTreeView(parent), frame_(frame), model_(sortedFolders, this) {
-  setModel(&model_);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setIconSize(QSize(16, 16));
-  header()->setSectionsClickable(true);
-  header()->setSortIndicatorShown(false);
-  header()->setStretchLastSection(false);
-  // The columns' widths, widened where this font needs more for the texts they hold.
-  const ColumnWidth widths[kSortColumnCount] = {
-      {170, {}},
-      {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
-      {110, {QStringLiteral("已删除的文件 (JPEG)"), QStringLiteral("已删除的文件夹")}},
-      {110, {QStringLiteral("00/00/0000  00:00")}},
-      {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}},
-  };
-  for (int c = 0; c < kSortColumnCount; ++c) header()->resizeSection(c, fittedWidth(*this, widths[c]));
+    : EntryListView(parent), frame_(frame), model_(sortedFolders, this) {
+  setRowsModel(model_, {{170, {}},
+                        {70, {QStringLiteral("1024.0 KB"), QStringLiteral("1023 字节")}},
+                        {110, {QStringLiteral("已删除的文件 (JPEG)"), QStringLiteral("已删除的文件夹")}},
+                        {110, {QStringLiteral("00/00/0000  00:00")}},
+                        {100, {QStringLiteral("不可恢复"), QStringLiteral("可能较好")}}});
   connect(header(), &QHeaderView::sectionClicked, this, &CFileView::sortByColumn);
-  connect(this, &QTreeView::activated, this, &CFileView::onActivated);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CFileView::onSelectionChanged);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { frame_.updateActions(); });
 }
@@ -60,27 +39,11 @@ void CFileView::showFolder(DriveFileList* list, FileEntry* folder) {
   onSelectionChanged();
 }
 
-void CFileView::selectRow(int row) {
-  const QModelIndex index = model_.index(row, 0);
-  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  scrollTo(index);
-}
-
 void CFileView::selectEntry(std::uint64_t id) {
   const int row = model_.rowOfId(id);
   if (row < 0) return;
   selectRow(row);
   setFocus();
-}
-
-std::vector<FileEntry*> CFileView::selectedEntries() const {
-  QModelIndexList rows = selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-  std::vector<FileEntry*> entries;
-  entries.reserve(static_cast<std::size_t>(rows.size()));
-  for (const QModelIndex& index : rows)
-    if (FileEntry* e = model_.entryAt(index.row())) entries.push_back(e);
-  return entries;
 }
 
 void CFileView::sortByColumn(int column) {
@@ -93,28 +56,6 @@ void CFileView::sortByColumn(int column) {
   model_.sort(column, ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
   QApplication::restoreOverrideCursor();
   if (model_.rowCount() > 0) selectRow(0);
-}
-
-void CFileView::keyboardSearch(const QString& search) {
-  // Keys typed in quick succession extend the text and search on from the current row; a
-  // pause starts a new text, searched from the row after the current one.
-  const bool extends = !typed_.isEmpty() && sinceTyped_.isValid() && sinceTyped_.elapsed() < QApplication::keyboardInputInterval();
-  typed_ = extends ? typed_ + search : search;
-  sinceTyped_.start();
-  const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-  const std::size_t start = static_cast<std::size_t>(extends ? std::max(current, 0) : current + 1);
-  const std::u16string typed = u16(typed_);
-  auto row = findRowByPrefix(static_cast<std::size_t>(model_.rowCount()), start, typed,
-                             [this](std::size_t r) { return model_.entryAt(static_cast<int>(r))->name.view(); });
-  if (row) selectRow(static_cast<int>(*row));
-}
-
-void CFileView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (currentIndex().isValid()) onActivated(currentIndex());
-    return;
-  }
-  QTreeView::keyPressEvent(event);
 }
 
 void CFileView::onActivated(const QModelIndex& index) {

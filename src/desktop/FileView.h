@@ -2,17 +2,14 @@
 // sortable by any column, with type-ahead and the selection the main window's commands act on.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QTreeView>
-#include <vector>
-
+#include "desktop/EntryListView.h"
 #include "desktop/FileListModel.h"
 
 namespace tarvosk {
 
 class CMainFrame;
 
-class CFileView : public QTreeView {
+class CFileView : public EntryListView {
   Q_OBJECT
 
  public:
@@ -23,8 +20,6 @@ class CFileView : public QTreeView {
   void showFolder(DriveFileList* list, FileEntry* folder);
   // Focuses, selects and shows the row of that entry, and takes the keyboard focus.
   void selectEntry(std::uint64_t id);
-  // The entries of the selected rows, in row order.
-  std::vector<FileEntry*> selectedEntries() const;
   // A header click: ascending on a new column (or on a folder shown unsorted), the other way
   // on the column the folder is sorted by.
   void sortByColumn(int column);
@@ -32,22 +27,17 @@ class CFileView : public QTreeView {
   bool sortAscending() const { return ascending_; }
 
  protected:
-  void keyboardSearch(const QString& search) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  void onActivated(const QModelIndex& index) override;
 
  private:
-  void onActivated(const QModelIndex& index);
   void onSelectionChanged();
-  void selectRow(int row);
   void showSortArrow(bool shown);
 
   CMainFrame& frame_;
   FileListModel model_;
   int sortColumn_ = 0;
   bool ascending_ = true;
-  QString typed_;
-  QElapsedTimer sinceTyped_;
 };
 
 }  // namespace tarvosk

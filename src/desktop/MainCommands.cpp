@@ -31,6 +31,8 @@ void CMainFrame::runCommand(unsigned command) {
   if (!isCommandEnabled(command, selectionState())) return;
   switch (command) {
     case ID_VIEW_AS_BINARY: return viewAsBinary();
+    case ID_SEARCH: return search();
+    case ID_GO_TO_FOLDER: return goToContainingFolder();
     case ID_REFRESH: return rescanSelectedDrive(false);
     case ID_PHYSICAL_SCAN: return rescanSelectedDrive(true);
     case ID_BACK: return goBack();
@@ -51,8 +53,6 @@ void CMainFrame::runCommand(unsigned command) {
     case ID_VIEW_STATUS_BAR: return;  // the actions' toggles show and hide the bars
     case ID_VIEW_AS_PICTURE: return viewAsPicture();
     case ID_UNDELETE: return undelete();
-    case ID_SEARCH:
-    case ID_GO_TO_FOLDER:
     case ID_SCAN_WIZARD: return notYetAvailable();
     default: return;
   }

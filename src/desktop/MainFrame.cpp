@@ -50,7 +50,7 @@ CMainFrame::~CMainFrame() {
   disconnect(qApp, nullptr, this, nullptr);
   // The views let go of the lists before the lists go.
   fileView_->showFolder(nullptr, nullptr);
-  searchView_->showResults(nullptr);
+  searchView_->showResults(nullptr, nullptr);
 }
 
 void CMainFrame::createViews() {
@@ -178,7 +178,7 @@ void CMainFrame::forgetList(const std::u16string& key) {
     return;
   }
   if (fileView_->fileModel().list() == list) fileView_->showFolder(nullptr, nullptr);
-  if (searchView_->results() == list) searchView_->showResults(nullptr);
+  searchView_->forgetList(list);
   sortedFolders_.forget(list);
   lists_.RemoveDriveList(key);
 }
@@ -190,7 +190,7 @@ void CMainFrame::onTreeSelectionChanged(QTreeWidgetItem* node) {
     showView(node == tree_->physicalDrivesNode() ? ActiveView::PhysicalDrives : ActiveView::LogicalDrives);
   } else if (CLeftView::isSearchNode(node)) {
     showView(ActiveView::SearchResults);
-    searchView_->showResults(lists_.GetDriveList(u16(node->text(0))));
+    searchView_->showResults(lists_.GetDriveList(u16(node->text(0))), lists_.GetDriveList({record.driveCharacter, u':'}));
   } else {
     showView(ActiveView::FileList);
     tree_->fillChildren(node);

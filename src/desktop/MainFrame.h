@@ -10,6 +10,7 @@
 
 #include "desktop/LeftView.h"
 #include "scan/FileList.h"
+#include "search/SearchCriteria.h"
 #include "shell/CommandRules.h"
 #include "shell/FolderSort.h"
 #include "shell/NavigationHistory.h"
@@ -75,6 +76,13 @@ class CMainFrame : public QMainWindow {
   // Called at every event pump of each progress dialog this window opens (tests, screenshots).
   void setProgressHook(std::function<void(CProgressDlg&)> hook) { progressHook_ = std::move(hook); }
 
+  // The search command's steps after its sheet: resolves the look-in path on the drive, runs the
+  // search under the progress dialog, stores the result set under the next "Search(N)" and adds
+  // and selects its tree node. False when the look-in path or the drive failed (the user has
+  // been told why), or while a job runs.
+  bool runSearch(char16_t driveCharacter, const std::u16string& lookIn, const std::u16string& namePattern,
+                 const SearchCriteria& criteria);
+
   // Removes a list from the file lists, after the views let go of it and forgetting its sort
   // memory (a search that closes, a drive about to be scanned again).
   void forgetList(const std::u16string& key);
@@ -125,6 +133,8 @@ class CMainFrame : public QMainWindow {
   void viewAsBinary();
   void viewAsPicture();
   std::vector<FileEntry*> activeSelection() const;
+  void search();
+  void goToContainingFolder();
   void notYetAvailable();
 
   CFileList lists_;

@@ -44,6 +44,9 @@ constexpr unsigned IDD_PREVIEW = 241;
 // Results of the viewer's undelete buttons
 constexpr int IDR_UNDELETE_ALL = 182;
 constexpr int IDR_UNDELETE_SELECTION = 210;
+constexpr unsigned IDD_SEARCH_NAME = 176;       // the search sheet's pages
+constexpr unsigned IDD_SEARCH_SIZE_DATE = 224;
+constexpr unsigned IDD_SEARCH_CONTENT = 225;
 
 // Controls
 constexpr unsigned IDC_CANCEL_BUTTON = 1000;   // progress dialog's "取消(&C)"
@@ -58,6 +61,22 @@ constexpr unsigned IDC_EXACT_LENGTHS = 1077;     // carving to the true end of e
 constexpr unsigned IDC_LOG_ENABLE = 1033;       // logging dialog
 constexpr unsigned IDC_LOG_DISABLE = 1034;
 constexpr unsigned IDC_LOG_PATH = 1013;
+constexpr unsigned IDC_SEARCH_FILE_NAME = 1013;   // search sheet, name page
+constexpr unsigned IDC_SEARCH_LOOK_IN = 1014;
+constexpr unsigned IDC_SEARCH_BROWSE = 1018;
+constexpr unsigned IDC_SEARCH_SIZE = 1022;        // size and date page
+constexpr unsigned IDC_SEARCH_AT_LEAST = 1050;    // the combo: "最少" or "最多"
+constexpr unsigned IDC_SEARCH_KB = 1036;
+constexpr unsigned IDC_SEARCH_DATE = 1023;
+constexpr unsigned IDC_SEARCH_LAST_TWO_DAYS = 1038;
+constexpr unsigned IDC_SEARCH_BETWEEN = 1039;
+constexpr unsigned IDC_SEARCH_DATE_FROM = 1046;
+constexpr unsigned IDC_SEARCH_DATE_TO = 1048;
+constexpr unsigned IDC_SEARCH_TEXT_MODE = 1052;   // content page
+constexpr unsigned IDC_SEARCH_TEXT = 1051;
+constexpr unsigned IDC_SEARCH_MATCH_CASE = 1023;
+constexpr unsigned IDC_SEARCH_HEX_MODE = 1053;
+constexpr unsigned IDC_SEARCH_HEX = 1054;
 constexpr unsigned IDOK_BUTTON = 1;
 constexpr unsigned IDCANCEL_BUTTON = 2;
 constexpr unsigned IDYES_BUTTON = 6;            // overwrite prompt

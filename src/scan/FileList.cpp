@@ -17,7 +17,13 @@ bool CFileList::RemoveDriveList(const std::u16string& drivePath) {
 }
 
 bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId) {
-  return !path.empty() && findIdAtPath(list, splitPath(path).folder, folderId);
+  if (path.empty()) return false;
+  // The drive part, up to the first colon ("C:", "HardDrive0:"), names no folder: the list is
+  // the drive's already.
+  std::u16string_view rest = path;
+  if (const std::size_t colon = rest.find(u':'); colon != std::u16string_view::npos && rest.find_first_of(u"\\/") > colon)
+    rest.remove_prefix(colon + 1);
+  return findIdAtPath(list, splitPath(rest).folder, folderId);
 }
 
 bool findIdAtPath(const DriveFileList& list, std::u16string_view path, std::uint64_t& id) {

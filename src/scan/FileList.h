@@ -30,7 +30,8 @@ class CFileList {
   bool RemoveDriveList(const std::u16string& drivePath);
 
   // The id of the folder of list that holds the file named by path ("C:\a\b\file.txt" gives
-  // the id of folder b); folder names compare without regard to case.
+  // the id of folder b; "HardDrive0:\Jpeg 图像\" the id of that folder); the drive part, up to
+  // the colon, is ignored; folder names compare without regard to case.
   static bool FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId);
 
   const std::map<std::u16string, std::unique_ptr<DriveFileList>>& lists() const { return lists_; }

@@ -4,11 +4,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/CaseFolding.h"
 #include "platform/Format.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
-#include "scan/EntryTimes.h"
 #include "scan/EntryContent.h"
+#include "scan/EntryTimes.h"
 #include "search/NamePattern.h"
 #include "search/SearchTests.h"
 
@@ -24,21 +25,24 @@ bool passesDate(const FileEntry& entry, const SearchCriteria& criteria) {
 }
 
 // The content test: the file's data holds the pattern (read through the layer that found it).
-bool holdsContent(const FileEntry& entry, ClusterContentSearch& search) {
+// A large file takes long to read: the window stays responsive within it, and a cancel ends the
+// reading at once (the file then counts as not holding the pattern).
+bool holdsContent(const FileEntry& entry, ClusterContentSearch& search, ProgressWindow& window) {
   search.reset();
   bool found = false;
   bool readable = readFileContent(entry, [&](ByteSpan piece) {
     found = search.feed(piece);
-    return !found;
+    window.pumpOneMessage();
+    return !found && !window.cancelled();
   });
   return readable && found;
 }
 
-// content is null when there is no content test.
-bool matches(const FileEntry& entry, const std::u16string& pattern, const SearchCriteria& criteria,
-             ClusterContentSearch* content) {
-  return MatchNamePattern(pattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
-         (!content || holdsContent(entry, *content));
+// content is null when there is no content test; the pattern is folded.
+bool matches(const FileEntry& entry, const std::u16string& foldedPattern, const SearchCriteria& criteria,
+             ClusterContentSearch* content, ProgressWindow& window) {
+  return MatchFoldedNamePattern(foldedPattern, entry.name) && PassesSizeTest(criteria, entry.size) && passesDate(entry, criteria) &&
+         (!content || holdsContent(entry, *content, window));
 }
 
 }  // namespace
@@ -55,7 +59,8 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
   window.setTitle(kProgramTitle);
   window.setText(u"正在执行搜索");
   window.setRange(0, static_cast<int>(std::min<std::size_t>(drive.size(), 0x7FFFFFFF)));
-  // The pattern and its tables are built once for the whole run.
+  // The patterns and the content pattern's tables are built once for the whole run.
+  const std::u16string foldedPattern = folded(namePattern);
   std::optional<ClusterContentSearch> content;
   if (std::vector<std::uint8_t> bytes = BuildContentPattern(criteria); !criteria.contentText.empty() && !bytes.empty())
     content.emplace(std::move(bytes), criteria.hex || criteria.matchCase);
@@ -75,7 +80,7 @@ std::unique_ptr<DriveFileList> RunSearch(DriveFileList& drive, std::uint64_t fol
         if (*it != ROOT_ENTRY_ID) stack.push_back(*it);
       continue;
     }
-    if (matches(entry, namePattern, criteria, content ? &*content : nullptr)) folder.children.push_back(id);
+    if (matches(entry, foldedPattern, criteria, content ? &*content : nullptr, window)) folder.children.push_back(id);
   }
   return results;
 }
@@ -87,9 +92,8 @@ std::u16string nextSearchName(const CFileList& lists) {
   }
 }
 
-SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
-                          const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
-                          std::u16string& setName) {
+SearchOutcome ResolveLookIn(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                            DriveFileList*& drive, std::uint64_t& folderId) {
   if (lookIn.empty()) return SearchOutcome::NoLookInText;
   auto scanned = lists.lists().find(drivePath);
   if (scanned == lists.lists().end() || !scanned->second) {
@@ -97,16 +101,26 @@ SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std
                                MB_OK | MB_ICONEXCLAMATION);
     return SearchOutcome::InvalidDrive;
   }
-  DriveFileList& drive = *scanned->second;
+  drive = scanned->second.get();
   if (lookIn.back() != u'\\') lookIn += u'\\';
-  std::uint64_t folder = ROOT_ENTRY_ID;
-  if (!CFileList::FindEntryByPath(lookIn, drive, folder)) {
+  folderId = ROOT_ENTRY_ID;
+  if (!CFileList::FindEntryByPath(lookIn, *drive, folderId)) {
     userInterface().messageBox(std::u16string(loadString(res::IDS_INVALID_PATH)), kProgramTitle,
                                MB_OK | MB_ICONEXCLAMATION);
     return SearchOutcome::InvalidPath;
   }
+  return SearchOutcome::Resolved;
+}
+
+SearchOutcome SearchDrive(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                          const std::u16string& namePattern, const SearchCriteria& criteria, ProgressWindow& window,
+                          std::u16string& setName) {
+  DriveFileList* drive = nullptr;
+  std::uint64_t folder = ROOT_ENTRY_ID;
+  const SearchOutcome resolved = ResolveLookIn(lists, drivePath, std::move(lookIn), drive, folder);
+  if (resolved != SearchOutcome::Resolved) return resolved;
   setName = nextSearchName(lists);
-  lists.StoreDriveList(setName, RunSearch(drive, folder, namePattern, criteria, window));
+  lists.StoreDriveList(setName, RunSearch(*drive, folder, namePattern, criteria, window));
   window.close();
   return SearchOutcome::Stored;
 }

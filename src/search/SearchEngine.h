@@ -22,11 +22,19 @@ std::u16string nextSearchName(const CFileList& lists);
 
 // What became of a search command once its criteria were confirmed.
 enum class SearchOutcome {
+  Resolved,       // the look-in folder is found: the search can run
   Stored,         // the result set is stored under the name given back
   NoLookInText,   // an empty look-in text: nothing happens, nothing is shown
   InvalidDrive,   // the drive was never scanned: string 4 was shown
   InvalidPath,    // the look-in folder cannot be resolved: string 3 was shown
 };
+
+// The checks of the search command before it runs: the drive at drivePath was scanned (else
+// string 4 is shown) and the look-in text ("C:\a\b", whose drive part is ignored) names a folder
+// of its list (else string 3); an empty text ends the command silently. Resolved gives the
+// drive's list and the folder's id.
+SearchOutcome ResolveLookIn(CFileList& lists, const std::u16string& drivePath, std::u16string lookIn,
+                            DriveFileList*& drive, std::uint64_t& folderId);
 
 // The search command after its property sheet: resolves the look-in text ("C:\a\b", whose
 // drive part is ignored) in the list of the drive at drivePath, runs the search there and

@@ -9,13 +9,14 @@
 
 namespace tarvosk {
 
-std::u16string fileSizeText(const FileEntry& entry) {
-  if (entry.isFolder) return {};
+std::u16string sizeText(std::uint64_t bytes) {
   constexpr std::uint64_t kKilo = 1024, kMega = 1024 * 1024;
-  if (entry.size < kKilo) return format(u"%d 字节", static_cast<int>(entry.size));
-  if (entry.size < kMega) return format(u"%.1f KB", static_cast<double>(entry.size) / kKilo);
-  return format(u"%.1f MB", static_cast<double>(entry.size) / kMega);
+  if (bytes < kKilo) return format(u"%d 字节", static_cast<int>(bytes));
+  if (bytes < kMega) return format(u"%.1f KB", static_cast<double>(bytes) / kKilo);
+  return format(u"%.1f MB", static_cast<double>(bytes) / kMega);
 }
+
+std::u16string fileSizeText(const FileEntry& entry) { return entry.isFolder ? std::u16string() : sizeText(entry.size); }
 
 std::u16string_view nameExtension(std::u16string_view name) {
   const std::size_t dot = name.rfind(u'.');

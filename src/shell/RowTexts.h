@@ -1,5 +1,5 @@
 // The cell texts of the file list view, formatted from an entry when the view asks for them.
-// The search results view and the command-line listing share the date and condition rules.
+// The search results view and the command-line listing share the size, date and condition rules.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,10 @@
 
 namespace tarvosk {
 
-// Files only: "%d 字节" below 1024 bytes, "%.1f KB" below 1 MiB, "%.1f MB" from there on;
-// empty for folders.
+// "%d 字节" below 1024 bytes, "%.1f KB" below 1 MiB, "%.1f MB" from there on: a file's size in
+// the file list and in the search results.
+std::u16string sizeText(std::uint64_t bytes);
+// The file list's size cell: sizeText for files, empty for folders.
 std::u16string fileSizeText(const FileEntry& entry);
 
 // "已删除的文件夹", "文件夹", "已删除的文件 (DOC)" (the extension in upper case, when the

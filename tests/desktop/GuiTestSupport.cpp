@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <map>
 
 #include "desktop/FileView.h"
@@ -16,6 +17,32 @@ std::map<std::string, GuiTestFactory>& guiTests();
 bool registerGuiTest(const char* name, GuiTestFactory factory) {
   guiTests()[name] = factory;
   return true;
+}
+
+namespace {
+
+// Acts on the modal dialog that start opens, once it is shown.
+void actOnModalDialog(const std::function<void()>& start, const std::function<void(QDialog&)>& act) {
+  bool acted = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    act(*dialog);
+    acted = true;
+    if (dialog->isVisible()) dialog->reject();  // a failed check inside act leaves it open
+  });
+  start();
+  QVERIFY(acted);
+}
+
+}  // namespace
+
+void withDialog(CMainFrame& frame, unsigned command, const std::function<void(QDialog&)>& act) {
+  actOnModalDialog([&] { frame.runCommand(command); }, act);
+}
+
+void withDialogOf(QAbstractButton* button, const std::function<void(QDialog&)>& act) {
+  actOnModalDialog([&] { button->click(); }, act);
 }
 
 QString fixtureImage(const char* name) {

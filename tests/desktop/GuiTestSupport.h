@@ -2,6 +2,8 @@
 // with a scripted user, and ways to reach its tree nodes and rows.
 #pragma once
 
+#include <QAbstractButton>
+#include <QDialog>
 #include <QString>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +16,12 @@
 #include "support/FakeUi.h"
 
 namespace tarvosk::test {
+
+// Runs command, acting on the modal dialog it opens once the dialog is shown; the dialog is
+// closed afterwards if act left it open.
+void withDialog(CMainFrame& frame, unsigned command, const std::function<void(QDialog&)>& act);
+// Clicks a button and acts on the modal dialog the click opens.
+void withDialogOf(QAbstractButton* button, const std::function<void(QDialog&)>& act);
 
 // The path of a fixture image; fails the test when it is missing (fixtures never skip).
 QString fixtureImage(const char* name);

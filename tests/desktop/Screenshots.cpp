@@ -1,10 +1,12 @@
 // tarvosk_screenshots OUTPUT_DIR IMAGE: renders every window of the desktop program, offscreen,
 // over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <vector>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <vector>
 
 #include "desktop/FileView.h"
 #include "desktop/HelpWindow.h"
@@ -15,6 +17,7 @@
 #include "desktop/PreviewDlg.h"
 #include "desktop/ProgressDlg.h"
 #include "desktop/QtText.h"
+#include "desktop/SearchPropSheet.h"
 #include "desktop/ViewerDlg.h"
 #include "desktop/YesNoDlg.h"
 #include "device/DeviceMode.h"
@@ -25,6 +28,7 @@
 #include "res/CommandIds.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "search/LookInPath.h"
 #include "settings/Settings.h"
 #include "support/FakeUi.h"
 #include "volfs/FileSystems.h"
@@ -84,6 +88,26 @@ int main(int argc, char** argv) {
   ok &= frame.openPath(QStringLiteral("C:\\Photos"));
   frame.setProgressHook(nullptr);
   ok &= save(frame, out, "folder.png");
+
+  // The search sheet's three pages, as F3 opens them on the folder shown, with the size and
+  // date choices made so that their controls show enabled; then the results of a search.
+  const std::u16string drivePath = u"C:";
+  CSearchPropSheet sheet(lookInPath(drivePath, {u"Photos"}), frame.fileList().GetDriveList(drivePath), drivePath, &frame);
+  sheet.show();
+  auto* sizeDate = sheet.findChild<QWidget*>(QStringLiteral("id%1").arg(res::IDD_SEARCH_SIZE_DATE));
+  for (unsigned id : {res::IDC_SEARCH_SIZE, res::IDC_SEARCH_DATE, res::IDC_SEARCH_BETWEEN})
+    sizeDate->findChild<QAbstractButton*>(QStringLiteral("id%1").arg(id))->click();
+  const char* const sheetPictures[] = {"search-name.png", "search-size-date.png", "search-content.png"};
+  for (int page = 0; page < 3; ++page) {
+    sheet.pages()->setCurrentIndex(page);
+    ok &= save(sheet, out, sheetPictures[page]);
+  }
+  sheet.hide();
+  // Wide enough for the results' six columns.
+  frame.resize(1200, 600);
+  ok &= frame.runSearch(u'C', u"C:\\", u"*", SearchCriteria{});
+  ok &= save(frame, out, "search-results.png");
+  frame.resize(900, 600);
 
   COptionsDlg options(&frame);
   options.show();

@@ -1,6 +1,7 @@
 // File lists: lookups, paths to folders and the no-deleted-files flags.
 #include <gtest/gtest.h>
 
+#include "platform/CodePage.h"
 #include "scan/FileList.h"
 
 namespace tarvosk {
@@ -54,6 +55,14 @@ TEST(FindEntryByPath, NamesTheFolderThatHoldsTheFile) {
   EXPECT_EQ(id, 8u);
   ASSERT_TRUE(CFileList::FindEntryByPath(u"C:/Docs/Letters/", list, id));
   EXPECT_EQ(id, 8u);
+  // The drive part, whatever it says, names no folder.
+  for (const char16_t* path : {u"HardDrive0:\\Docs\\Letters\\", u"HardDrive12:\\docs\\letters\\", u"\\Docs\\Letters\\"}) {
+    id = 0;
+    ASSERT_TRUE(CFileList::FindEntryByPath(path, list, id)) << utf16ToUtf8(path);
+    EXPECT_EQ(id, 8u);
+  }
+  ASSERT_TRUE(CFileList::FindEntryByPath(u"HardDrive0:\\", list, id));
+  EXPECT_EQ(id, ROOT_ENTRY_ID);
   EXPECT_FALSE(CFileList::FindEntryByPath(u"C:\\Docs\\Nope\\x.txt", list, id));
   EXPECT_FALSE(CFileList::FindEntryByPath(u"", list, id));
   DriveFileList empty;

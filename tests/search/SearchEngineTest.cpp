@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/Files.h"
+#include "search/LookInPath.h"
 #include "search/SearchEngine.h"
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
@@ -100,6 +101,32 @@ TEST_F(SearchEngineTest, WhatCannotBeSearchedIsSaidAndAnEmptyLookInDoesNothing) 
   EXPECT_EQ(SearchDrive(lists, u"C:", u"", u"*", SearchCriteria{}, progress, name), SearchOutcome::NoLookInText);
   EXPECT_TRUE(ui.calls().empty());
   EXPECT_EQ(nextSearchName(lists), u"Search(1)") << "no result set was stored";
+}
+
+TEST(LookInPathTest, DriveThenFoldersEachFollowedByABackslash) {
+  EXPECT_EQ(lookInPath(u"C:", {u"a", u"b"}), u"C:\\a\\b\\");
+  EXPECT_EQ(lookInPath(u"C:", {}), u"C:\\");
+  EXPECT_EQ(lookInPath(drivePathOfPhysicalDrive(0), {}), u"HardDrive0:\\");
+  EXPECT_EQ(lookInPath(drivePathOfPhysicalDrive(3), {u"Jpeg 图像"}), u"HardDrive3:\\Jpeg 图像\\");
+}
+
+TEST_F(SearchEngineTest, AFolderOfAThoroughScanIsSearchedThroughItsHardDrivePath) {
+  attachFixture("recover-fat16.img");  // D: and physical drive 1, with files to carve
+  const std::u16string disk = drivePathOfPhysicalDrive(1);
+  ASSERT_TRUE(lists.BuildFileList(disk, progress, false, 0, 0));
+  DriveFileList& carved = *lists.GetDriveList(disk);
+  const FileEntry& root = carved.Lookup(ROOT_ENTRY_ID);
+  ASSERT_FALSE(root.children.empty()) << "the thorough scan carved nothing";
+  const FileEntry& typeFolder = carved.Lookup(root.children[0]);
+  std::u16string all, inFolder;
+  ASSERT_EQ(SearchDrive(lists, disk, lookInPath(disk, {}), u"*", SearchCriteria{}, progress, all), SearchOutcome::Stored);
+  ASSERT_EQ(SearchDrive(lists, disk, lookInPath(disk, {typeFolder.name.str()}), u"*", SearchCriteria{}, progress, inFolder),
+            SearchOutcome::Stored);
+  const ChildIds& found = lists.GetDriveList(inFolder)->Lookup(typeFolder.id).children;
+  EXPECT_TRUE(std::equal(found.begin(), found.end(), typeFolder.children.begin(), typeFolder.children.end()));
+  EXPECT_FALSE(found.empty());
+  EXPECT_GE(lists.GetDriveList(all)->Lookup(ROOT_ENTRY_ID).children.size(), found.size());
+  EXPECT_EQ(ui.countCalls("messageBox("), 0u);
 }
 
 TEST_F(SearchEngineTest, ACancelKeepsTheMatchesFoundSoFar) {

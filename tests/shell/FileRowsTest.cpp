@@ -71,7 +71,8 @@ TEST(RowTextTest, SizesTypesAndDates) {
   struct Case {
     std::uint64_t size;
     const char16_t* text;
-  } sizes[] = {{0, u"0 字节"},          {1023, u"1023 字节"},           {1024, u"1.0 KB"},
+  } sizes[] = {{0, u"0 字节"},          {1000, u"1000 字节"},           {1023, u"1023 字节"},
+               {1024, u"1.0 KB"},         {1536, u"1.5 KB"},              {3145728, u"3.0 MB"},
                {1048575, u"1024.0 KB"}, {1048576, u"1.0 MB"},           {4ull << 30, u"4096.0 MB"},
                {(4ull << 30) + 1, u"4096.0 MB"}};
   for (const Case& c : sizes) {
