@@ -52,8 +52,8 @@ void CMainFrame::runCommand(unsigned command) {
     case ID_VIEW_AS_PICTURE:
     case ID_UNDELETE:
     case ID_SEARCH:
-    case ID_GO_TO_FOLDER:
-    case ID_SCAN_WIZARD: return notYetAvailable();
+    case ID_GO_TO_FOLDER: return notYetAvailable();
+    case ID_SCAN_WIZARD: return runScanWizard();
     default: return;
   }
 }
@@ -71,6 +71,11 @@ void CMainFrame::rescanSelectedDrive(bool physical) {
   }
   QTreeWidgetItem* drive = tree_->driveNodeOf(tree_->currentItem());
   if (!drive) return;
+  if (physical) filterRegistry().EnableAll(true);
+  rescanDrive(drive, physical, 0, 0);
+}
+
+void CMainFrame::rescanDrive(QTreeWidgetItem* drive, bool physical, std::uint64_t first, std::uint64_t last) {
   const char16_t character = CLeftView::recordOf(drive).driveCharacter;
   tree_->setUpdatesEnabled(false);
   tree_->selectNode(tree_->topLevelItem(0));
@@ -80,8 +85,7 @@ void CMainFrame::rescanSelectedDrive(bool physical) {
     history_.remove(search);
     delete search;
   }
-  if (physical) filterRegistry().EnableAll(true);
-  runScan({character, u':'}, physical, 0, 0);
+  runScan({character, u':'}, physical, first, last);
   tree_->fillChildren(drive);
   // The history starts anew at the drive: the nodes it held below the drive are gone.
   suppressHistory_ = true;

@@ -36,6 +36,10 @@ constexpr unsigned IDD_ABOUTBOX = 100;
 constexpr unsigned IDD_PROGRESS = 9;
 constexpr unsigned IDD_OPTIONS = 190;
 constexpr unsigned IDD_LOGGING = 223;
+constexpr unsigned IDD_WIZARD_SCAN_TYPE = 245;  // the scan wizard's four pages
+constexpr unsigned IDD_WIZARD_DRIVE = 246;
+constexpr unsigned IDD_WIZARD_RANGE = 247;
+constexpr unsigned IDD_WIZARD_FILE_TYPES = 248;
 
 // Controls
 constexpr unsigned IDC_CANCEL_BUTTON = 1000;   // progress dialog's "取消(&C)"
@@ -49,6 +53,17 @@ constexpr unsigned IDC_NO_RECYCLE_BIN = 1076;
 constexpr unsigned IDC_LOG_ENABLE = 1033;       // logging dialog
 constexpr unsigned IDC_LOG_DISABLE = 1034;
 constexpr unsigned IDC_LOG_PATH = 1013;
+constexpr unsigned IDC_BASIC_SCAN = 1027;     // scan wizard, scan type page
+constexpr unsigned IDC_PHYSICAL_SCAN = 1059;
+constexpr unsigned IDC_THOROUGH_SCAN = 1064;
+constexpr unsigned IDC_SCAN_DESCRIPTION = 1073;
+constexpr unsigned IDC_SHOW_WIZARD_AT_STARTUP = 1022;
+constexpr unsigned IDC_WIZARD_DRIVE_LIST = 1063;  // drive page
+constexpr unsigned IDC_PARTIAL_SCAN = 1022;       // range page
+constexpr unsigned IDC_RANGE_START = 1069;
+constexpr unsigned IDC_RANGE_END = 1070;
+constexpr unsigned IDC_RANGE_SLIDER = 1068;
+constexpr unsigned IDC_FILE_TYPE_TREE = 1065;     // file types page
 constexpr unsigned IDOK_BUTTON = 1;
 constexpr unsigned IDCANCEL_BUTTON = 2;
 

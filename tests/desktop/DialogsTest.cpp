@@ -1,13 +1,10 @@
 // The Options and logging dialogs: what they show, what OK and Cancel change.
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
 
 #include "desktop/FileView.h"
 #include "desktop/GuiTestSupport.h"
@@ -23,20 +20,6 @@
 namespace tarvosk::test {
 
 namespace {
-
-// Runs command, acting on the modal dialog it opens once it is shown.
-void withDialog(CMainFrame& frame, unsigned command, const std::function<void(QDialog&)>& act) {
-  bool acted = false;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    QVERIFY(dialog);
-    act(*dialog);
-    acted = true;
-    if (dialog->isVisible()) dialog->reject();  // a failed check inside act leaves it open
-  });
-  frame.runCommand(command);
-  QVERIFY(acted);
-}
 
 QCheckBox* box(QDialog& dialog, unsigned id) { return dialog.findChild<QCheckBox*>(QStringLiteral("id%1").arg(id)); }
 

@@ -1,6 +1,9 @@
 #include "desktop/GuiTestSupport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
+#include <QTimer>
 #include <map>
 
 #include "desktop/FileView.h"
@@ -24,6 +27,19 @@ QString fixtureImage(const char* name) {
     qFatal("fixture image %s is missing (TARVOSK_FIXTURES=%s): build it with tests/images/build-all.sh", name,
            qPrintable(folder));
   return path;
+}
+
+void withDialog(CMainFrame& frame, unsigned command, const std::function<void(QDialog&)>& act) {
+  bool acted = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    act(*dialog);
+    acted = true;
+    if (dialog->isVisible()) dialog->reject();
+  });
+  frame.runCommand(command);
+  QVERIFY(acted);
 }
 
 FrameUnderTest::FrameUnderTest(const std::vector<QString>& images, bool showWizardOnStartUp, bool shown) {

@@ -4,16 +4,23 @@
 
 #include <QString>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "desktop/MainFrame.h"
 #include "support/FakeUi.h"
 
+class QDialog;
+
 namespace tarvosk::test {
 
 // The path of a fixture image; fails the test when it is missing (fixtures never skip).
 QString fixtureImage(const char* name);
+
+// Runs command, acting on the modal dialog it opens once it is shown; the dialog is closed
+// afterwards if act left it open (a failed check inside act).
+void withDialog(CMainFrame& frame, unsigned command, const std::function<void(QDialog&)>& act);
 
 // Registers a test class to be run by the test program under its class name.
 using GuiTestFactory = std::unique_ptr<QObject> (*)();

@@ -1,18 +1,24 @@
 // tarvosk_screenshots OUTPUT_DIR IMAGE: renders every window of the desktop program, offscreen,
 // over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 
 #include "desktop/FileView.h"
 #include "desktop/HelpWindow.h"
 #include "desktop/LoggingDlg.h"
 #include "desktop/MainFrame.h"
+#include "desktop/ObjectIds.h"
 #include "desktop/OptionsDlg.h"
 #include "desktop/ProgressDlg.h"
+#include "desktop/ScanWizard.h"
 #include "device/DeviceMode.h"
 #include "platform/DriveNamespace.h"
+#include "res/CommandIds.h"
 #include "settings/Settings.h"
 #include "support/FakeUi.h"
 #include "volfs/FileSystems.h"
@@ -80,5 +86,22 @@ int main(int argc, char** argv) {
   logging.show();
   ok &= save(logging, out, "logging.png");
   ok &= save(*HelpWindow::open(&frame), out, "help.png");
+
+  // The wizard's pages on the way to a physical scan of the demo drive, a part of it.
+  CScanWizard wizard(&frame);
+  wizard.show();
+  ok &= save(wizard, out, "wizard-1.png");
+  wizard.findChild<QRadioButton*>(objectIdName(res::IDC_PHYSICAL_SCAN))->click();
+  wizard.next();
+  auto* drives = wizard.findChild<QTreeView*>(objectIdName(res::IDC_WIZARD_DRIVE_LIST));
+  drives->setCurrentIndex(drives->model()->index(0, 0));
+  ok &= save(wizard, out, "wizard-2.png");
+  wizard.next();
+  // Pages 1 and 3 both have a check box 1022.
+  wizard.currentPage()->findChild<QCheckBox*>(objectIdName(res::IDC_PARTIAL_SCAN))->click();
+  ok &= save(wizard, out, "wizard-3.png");
+  wizard.next();
+  ok &= save(wizard, out, "wizard-4.png");
+  ok &= wizard.currentId() == static_cast<int>(res::IDD_WIZARD_FILE_TYPES);
   return ok ? 0 : 1;
 }
