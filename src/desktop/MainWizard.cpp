@@ -11,7 +11,10 @@ void CMainFrame::runScanWizard() {
   QTreeWidgetItem* drive = tree_->nodeByDriveCharacter(choices.drive[0]);
   if (!drive) return;
   // Both physical scans carve the range chosen (0 to 0 is the whole drive) with the types chosen.
-  rescanDrive(drive, choices.type != WizardScanType::Basic, choices.start, choices.end);
+  // A basic scan takes no range, even when the user set one on page 3 before going back to page 1
+  // for another scan type.
+  const bool physical = choices.type != WizardScanType::Basic;
+  rescanDrive(drive, physical, physical ? choices.start : 0, physical ? choices.end : 0);
   drive->setExpanded(true);
 }
 

@@ -20,7 +20,7 @@ CRangeSlider::CRangeSlider(QWidget* parent) : QWidget(parent) {
   model_.setClientSize(width(), height());
 }
 
-QSize CRangeSlider::sizeHint() const { return QSize(240, 20); }
+QSize CRangeSlider::sizeHint() const { return QSize(240, 22); }
 
 void CRangeSlider::setRange(double minimum, double maximum) {
   report(model_.setRange(minimum, maximum));

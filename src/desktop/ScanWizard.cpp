@@ -25,6 +25,13 @@ CScanWizard::CScanWizard(QWidget* parent) : QWizard(parent) {
   setPage(res::IDD_WIZARD_FILE_TYPES, new CFileTypesPage);
   setStartId(res::IDD_WIZARD_SCAN_TYPE);
   for (int id : pageIds()) setObjectId(page(id), static_cast<unsigned>(id));
+  // Back from the range page enters the drive page again: its list is refilled as on Next, so
+  // it shows the drives attached meanwhile and a drive must be chosen anew.
+  connect(this, &QWizard::currentIdChanged, this, [this](int id) {
+    if (id == static_cast<int>(res::IDD_WIZARD_DRIVE) && shownId_ == static_cast<int>(res::IDD_WIZARD_RANGE))
+      page(id)->initializePage();
+    shownId_ = id;
+  });
 }
 
 }  // namespace tarvosk

@@ -19,6 +19,7 @@ class CScanWizard : public QWizard {
 
  private:
   ScanWizardChoices choices_;
+  int shownId_ = -1;  // the page shown last: the one being left while the page changes
 };
 
 }  // namespace tarvosk

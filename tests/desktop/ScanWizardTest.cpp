@@ -191,6 +191,8 @@ class ScanWizardTest : public QObject {
       QCOMPARE(end->text(), QStringLiteral("5000"));
 
       press(w, QWizard::BackButton);
+      QVERIFY(driveList(w)->selectionModel()->selectedRows().isEmpty());  // the list was refilled
+      QVERIFY(!w.button(QWizard::NextButton)->isEnabled());
       chooseDrive(w, 1);
       press(w, QWizard::NextButton);
       QVERIFY(partial->isChecked());

@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
+#include <utility>
 
 #include "desktop/FileView.h"
 #include "desktop/HelpWindow.h"
@@ -15,6 +18,7 @@
 #include "desktop/ObjectIds.h"
 #include "desktop/OptionsDlg.h"
 #include "desktop/ProgressDlg.h"
+#include "desktop/RangeSlider.h"
 #include "desktop/ScanWizard.h"
 #include "device/DeviceMode.h"
 #include "platform/DriveNamespace.h"
@@ -99,6 +103,14 @@ int main(int argc, char** argv) {
   wizard.next();
   // Pages 1 and 3 both have a check box 1022.
   wizard.currentPage()->findChild<QCheckBox*>(objectIdName(res::IDC_PARTIAL_SCAN))->click();
+  // A part of the volume typed into the two edits, which the slider then shows.
+  const double clusters = wizard.findChild<CRangeSlider*>(objectIdName(res::IDC_RANGE_SLIDER))->maximum();
+  for (auto [id, value] : {std::pair{res::IDC_RANGE_END, clusters * 3 / 5}, std::pair{res::IDC_RANGE_START, clusters / 5}}) {
+    auto* edit = wizard.findChild<QLineEdit*>(objectIdName(id));
+    edit->setText(QString::number(static_cast<qint64>(value)));
+    QFocusEvent left(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &left);
+  }
   ok &= save(wizard, out, "wizard-3.png");
   wizard.next();
   ok &= save(wizard, out, "wizard-4.png");
