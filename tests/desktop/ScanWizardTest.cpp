@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTreeView>
+#include <QtEndian>
 #include <algorithm>
 
 #include "desktop/GuiTestSupport.h"
@@ -107,6 +108,17 @@ std::vector<qint64> jpegSectors(const QString& image) {
       sectors.push_back(fields[1].toLongLong());
   std::sort(sectors.begin(), sectors.end());
   return sectors;
+}
+
+// The cluster that begins at a sector of a bare FAT32 volume, from the volume's boot sector.
+qint64 fat32ClusterAt(const QString& image, qint64 sector) {
+  QFile volume(image);
+  if (!volume.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(image));
+  const QByteArray boot = volume.read(512);
+  if (boot.size() != 512) qFatal("no boot sector in %s", qPrintable(image));
+  const auto* b = reinterpret_cast<const uchar*>(boot.constData());
+  const qint64 firstData = qFromLittleEndian<quint16>(b + 14) + qint64(b[16]) * qFromLittleEndian<quint32>(b + 36);
+  return (sector - firstData) / b[13] + 2;
 }
 
 }  // namespace
@@ -260,15 +272,26 @@ class ScanWizardTest : public QObject {
                                    R"(messageBox("无法打开驱动器 C:\n分区类型无法识别", "Tarvosk", 0x30))"}));
   }
 
-  void finishingAThoroughScanOfARangeWithOnlyJpegCarvesOnlyThat() {
-    const QString image = fixtureImage("carve-disk.img");
-    const std::vector<qint64> jpegs = jpegSectors(image);
+  void finishingAPhysicalScanOfARangeWithOnlyJpegCarvesOnlyThat_data() {
+    QTest::addColumn<QString>("image");
+    QTest::addColumn<bool>("thorough");
+    QTest::newRow("physical scan of a FAT32 volume, in clusters") << QStringLiteral("carve-fat32.img") << false;
+    QTest::newRow("thorough scan of a disk, in sectors") << QStringLiteral("carve-disk.img") << true;
+  }
+
+  void finishingAPhysicalScanOfARangeWithOnlyJpegCarvesOnlyThat() {
+    QFETCH(QString, image);
+    QFETCH(bool, thorough);
+    image = fixtureImage(qPrintable(image));
+    std::vector<qint64> jpegs = jpegSectors(image);
     QCOMPARE(jpegs.size(), std::size_t(3));
+    if (!thorough)
+      for (qint64& at : jpegs) at = fat32ClusterAt(image, at);
     // From just before the second picture to past the third: the first one starts outside.
     const qint64 first = jpegs[1] - 1, last = jpegs[2] + 32;
     FrameUnderTest t({image});
     withWizard(t.frame(), [&](CScanWizard& w) {
-      chooseType(w, IDC_THOROUGH_SCAN);
+      chooseType(w, thorough ? IDC_THOROUGH_SCAN : IDC_PHYSICAL_SCAN);
       chooseDrive(w, 0);
       press(w, QWizard::NextButton);
       control<QCheckBox>(w, IDC_PARTIAL_SCAN)->click();
@@ -282,10 +305,11 @@ class ScanWizardTest : public QObject {
       toggle(tree, typeNode(tree, QStringLiteral("Jpeg 图像 (.jpg)")));
       press(w, QWizard::FinishButton);
     });
-    QTreeWidgetItem* disk = t.frame().leftView()->nodeByDriveCharacter(u'{');
-    QCOMPARE(t.frame().leftView()->currentItem(), disk);
-    QVERIFY(disk->isExpanded());
-    DriveFileList* list = t.frame().fileList().GetDriveList(u"{:");
+    const char16_t character = thorough ? u'{' : u'C';
+    QTreeWidgetItem* drive = t.frame().leftView()->nodeByDriveCharacter(character);
+    QCOMPARE(t.frame().leftView()->currentItem(), drive);
+    QVERIFY(drive->isExpanded());
+    DriveFileList* list = t.frame().fileList().GetDriveList(std::u16string{character, u':'});
     QVERIFY(list);
     const FileEntry& root = list->Lookup(ROOT_ENTRY_ID);
     QCOMPARE(root.children.size(), std::size_t(1));
