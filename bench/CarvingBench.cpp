@@ -1,8 +1,8 @@
 // Carving benchmarks: every one of the 22 recognisers of the registry fed random units alone (the
 // idle case), the whole registry fed random units, and the engine's own scans measured in-process:
 // the physical scan of the 1 GiB carving volume (bench/make-carving-bench-volume.sh) with every
-// recogniser active. bench/compare-carving-and-cli.sh sets it against cat, PhotoRec and the whole
-// tarvosk-cli run.
+// recogniser active, with the classic and with the exact lengths. bench/compare-carving-and-cli.sh
+// sets it against cat, PhotoRec and the whole tarvosk-cli run.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -13,6 +13,7 @@
 #include "BenchVolumes.h"
 #include "platform/ByteOrder.h"
 #include "platform/CodePage.h"
+#include "settings/Settings.h"
 #include "types/TypeTable.h"
 
 namespace tarvosk {
@@ -60,13 +61,20 @@ void BM_RegistryFeedRandom(benchmark::State& state) {
 }
 BENCHMARK(BM_RegistryFeedRandom)->Unit(benchmark::kMillisecond);
 
-void BM_PhysicalScanOfCarvingVolume(benchmark::State& state) {
-  const std::string image = bench::benchVolume("carving-1g.img", "make-carving-bench-volume.sh");
+void scanCarvingVolume(benchmark::State& state, bool exactLengths) {
+  const std::string image = bench::benchVolume("carving-1g-messy.img", "make-carving-bench-volume.sh");
   filterRegistry().EnableAll(true);
+  settings().ExactLengths = exactLengths;
   bench::timeScans(state, image, true);
+  settings().ExactLengths = false;
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) << 30);
 }
+
+void BM_PhysicalScanOfCarvingVolume(benchmark::State& state) { scanCarvingVolume(state, false); }
 BENCHMARK(BM_PhysicalScanOfCarvingVolume)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PhysicalScanOfCarvingVolumeExact(benchmark::State& state) { scanCarvingVolume(state, true); }
+BENCHMARK(BM_PhysicalScanOfCarvingVolumeExact)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace tarvosk

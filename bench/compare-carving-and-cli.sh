@@ -3,8 +3,12 @@
 # RUNS (default 3):
 #   1. the 1 GiB carving volume (make-carving-bench-volume.sh): cat IMAGE > /dev/null, PhotoRec
 #      (photorec /cmd IMAGE fileopt,...,freespace,search, the same file types), the engine's
-#      physical scan measured in-process (BM_PhysicalScanOfCarvingVolume) and the whole
-#      `tarvosk-cli scan C: --physical --format tsv`, with its peak memory;
+#      physical scan measured in-process with the classic and the exact lengths
+#      (BM_PhysicalScanOfCarvingVolume, ...Exact) and the whole
+#      `tarvosk-cli scan C: --physical [--exact] --format tsv`, with its peak memory; then what
+#      comes back: `tarvosk-cli recover C: --all --physical [--exact]` and PhotoRec's files,
+#      hashed against the volume's deleted originals (IMAGE.originals): the share of originals
+#      that come back byte for byte and the share of the files written that are such originals;
 #   2. the 100,000-file NTFS volume (make-ntfs-bench-volume.sh IMAGE 100000 deleted): the
 #      engine's basic scan in-process (BM_BasicScanNtfs100kHalfDeleted) against the whole
 #      `tarvosk-cli scan C: --format tsv`.
@@ -16,13 +20,13 @@ build=${1:-$here/../build}
 cli=$build/src/cli/tarvosk-cli
 bench=$build/bench/tarvosk_bench
 runs=${RUNS:-3}
-carving=${TARVOSK_CARVING_IMAGE:-/tmp/tarvosk-bench/carving-1g.img}
+carving=${TARVOSK_CARVING_IMAGE:-/tmp/tarvosk-bench/carving-1g-messy.img}
 ntfs=${TARVOSK_NTFS_IMAGE:-/tmp/tarvosk-bench/ntfs-100k-half.img}
 for tool in "$cli" "$bench"; do [ -x "$tool" ] || { echo "compare-carving-and-cli: $tool is not built" >&2; exit 1; }; done
 for tool in photorec python3 /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "compare-carving-and-cli: '$tool' is missing (run scripts/setup)" >&2; exit 1; }
 done
-[ -f "$carving" ] || "$here/make-carving-bench-volume.sh" "$carving"
+[ -f "$carving" ] && [ -f "$carving.originals" ] || "$here/make-carving-bench-volume.sh" "$carving"
 [ -f "$ntfs" ] || "$here/make-ntfs-bench-volume.sh" "$ntfs" 100000 deleted
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -55,7 +59,7 @@ engine_time() {
   python3 - "$work/engine.json" "$1" "${2:-real_time}" <<'PY'
 import json, sys
 for b in json.load(open(sys.argv[1]))["benchmarks"]:
-    if b["name"].startswith(sys.argv[2]):
+    if b["name"] == sys.argv[2] or b["name"].startswith(sys.argv[2] + "/"):
         scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
         print(f'{b[sys.argv[3]] * scale:.3f}')
 PY
@@ -69,20 +73,57 @@ allowance() { python3 -c "print(f'{max(0.1, 0.1 * $1):.3f}')"; }
 
 cat_s=$(best cat "$carving")
 engine_s=$(engine_time BM_PhysicalScanOfCarvingVolume)
+engine_exact_s=$(engine_time BM_PhysicalScanOfCarvingVolumeExact)
 cli_s=$(best "$cli" --no-devices --image "$carving" scan C: --physical --format tsv)
+cli_exact_s=$(best "$cli" --no-devices --image "$carving" scan C: --physical --exact --format tsv)
 /usr/bin/time -f %M -o "$work/rss" "$cli" --no-devices --image "$carving" scan C: --physical --format tsv > "$work/carved.tsv"
 photorec_s=$(RUNS=1 best photorec_run)
 carved=$(($(wc -l < "$work/carved.tsv") - 1))
 echo "1 GiB carving volume ($carving), every recogniser active:"
 printf '  %-40s %8s s\n' "cat IMAGE > /dev/null" "$cat_s"
 printf '  %-40s %8s s  (%s x cat)\n' "engine physical scan (in-process)" "$engine_s" "$(ratio "$engine_s" "$cat_s")"
+printf '  %-40s %8s s  (%s x the classic lengths)\n' "  the same with exact lengths" "$engine_exact_s" \
+  "$(ratio "$engine_exact_s" "$engine_s")"
 printf '  %-40s %8s s  (%s x cat, %s entries, peak %s MiB)\n' "tarvosk-cli scan --physical --format tsv" "$cli_s" \
   "$(ratio "$cli_s" "$cat_s")" "$carved" "$(python3 -c "print(f'{$(cat "$work/rss") / 1024:.1f}')")"
+printf '  %-40s %8s s  (%s x the classic lengths)\n' "tarvosk-cli scan --physical --exact" "$cli_exact_s" \
+  "$(ratio "$cli_exact_s" "$cli_s")"
 printf '  %-40s %8s s  (%s x tarvosk-cli)\n' "photorec freespace search" "$photorec_s" "$(ratio "$photorec_s" "$cli_s")"
 printf '  front end: %s s over the engine, allowed %s s\n' "$(python3 -c "print(f'{$cli_s - $engine_s:.3f}')")" \
   "$(allowance "$engine_s")"
 printf '  CPU time: engine %s s, tarvosk-cli %s s\n' "$(engine_time BM_PhysicalScanOfCarvingVolume cpu_time)" \
   "$(cpu "$cli" --no-devices --image "$carving" scan C: --physical --format tsv)"
+
+# exactness FOLDER: files written, those that are deleted originals byte for byte (each original
+# counted once), and the two shares, as one line.
+exactness() {
+  python3 - "$carving.originals" "$1" <<'PY'
+import collections, hashlib, os, sys
+originals = collections.Counter(line.rstrip("\n").split("\t")[3] for line in open(sys.argv[1]))
+written = collections.Counter()
+for root, _, names in os.walk(sys.argv[2]):
+    for name in names:
+        if name in ("report.xml", "photorec.log"):  # PhotoRec's own report and log
+            continue
+        with open(os.path.join(root, name), "rb") as f:
+            written[hashlib.file_digest(f, "sha256").hexdigest()] += 1
+files = sum(written.values())
+exact = sum(min(n, written[h]) for h, n in originals.items())
+print(f"{files:8d} files written, {exact:5d} exact: {100 * exact / sum(originals.values()):5.1f} % of the "
+      f"{sum(originals.values())} originals back byte for byte, {100 * exact / max(files, 1):5.1f} % of the files exact")
+PY
+}
+for mode in classic exact; do
+  rm -rf "$work/recovered"
+  mkdir "$work/recovered"
+  flag=()
+  [ "$mode" = exact ] && flag=(--exact)
+  "$cli" --no-devices --image "$carving" recover C: --all --physical "${flag[@]}" --to "$work/recovered" --overwrite all \
+    > /dev/null
+  printf '  %-40s %s\n' "tarvosk-cli recover --all ($mode lengths)" "$(exactness "$work/recovered")"
+done
+rm -rf "$work/recovered"
+printf '  %-40s %s\n' "photorec" "$(exactness "$work/photorec")"
 
 ntfs_engine_s=$(engine_time BM_BasicScanNtfs100kHalfDeleted)
 ntfs_cli_s=$(best "$cli" --no-devices --image "$ntfs" scan C: --format tsv)

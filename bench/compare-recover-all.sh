@@ -2,8 +2,9 @@
 # Recovers every deleted file of a benchmark volume with tarvosk-cli, with sleuthkit's
 # tsk_recover and, on NTFS, with ntfs-3g's ntfsundelete, each timed as a whole run (scan
 # included) with the page cache warm, and checks once that what tarvosk-cli wrote equals the
-# originals the volume script kept in IMAGE.files/ (deleted there: the files whose number ends in
-# an odd digit). The recovered files go to tmpfs (/dev/shm, or OUTPUT_DIR when set): on a disk
+# originals the volume script kept in IMAGE.files/ (deleted there: those IMAGE.deleted lists, or
+# where there is no such list the files whose number ends in an odd digit), and how many of them
+# each tool brought back byte for byte. The recovered files go to tmpfs (/dev/shm, or OUTPUT_DIR when set): on a disk
 # file system the runs measure mostly the kernel's inode allocation for 25,000 or 50,000 new
 # files, which every tool pays alike.
 #   compare-recover-all.sh TARVOSK_CLI IMAGE fat|ntfs
@@ -44,31 +45,56 @@ if [ "$kind" = ntfs ]; then
   ratio ntfsundelete
 fi
 
-# Every deleted original must have come back with its bytes.
-python3 - "$img.files" "$work/tarvosk" "$kind" <<'PY'
-import filecmp, os, sys
-originals, recovered, kind = sys.argv[1:]
-checked = wrong = missing = 0
-for folder in sorted(os.listdir(originals)):
-    if not folder.startswith("d"):
+# Every deleted original must have come back from tarvosk-cli at its path with its bytes; and
+# for every tool, how many deleted originals came back byte for byte anywhere (by content: a peer
+# may name what it finds differently, sleuthkit's orphans by their short names).
+python3 - "$img.files" "$work" "$kind" "$img.deleted" <<'PY'
+import collections, filecmp, hashlib, os, sys
+originals, work, kind, listed = sys.argv[1:]
+if os.path.exists(listed):
+    deleted = [line.rstrip("\n") for line in open(listed, encoding="utf-8") if line.strip()]
+else:
+    # The volume scripts that keep no list deleted the files whose number ends in an odd digit.
+    deleted = [os.path.join(folder, name)
+               for folder in sorted(os.listdir(originals)) if folder.startswith("d")
+               for name in sorted(os.listdir(os.path.join(originals, folder)))
+               if os.path.splitext(name)[0][-1] in "13579"]
+
+def key(path):
+    # FAT 8.3 names may come back in upper case ("D0" for d0), and a deleted 8.3 entry with its
+    # lost first letter as "_".
+    if kind != "fat":
+        return path
+    parts = path.lower().split(os.sep)
+    parts[-1] = parts[-1][1:]
+    return os.sep.join(parts)
+
+def files_under(top):
+    for folder, _, names in os.walk(top):
+        for name in names:
+            yield os.path.join(folder, name)
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).digest()
+
+recovered = os.path.join(work, "tarvosk")
+got = {key(os.path.relpath(p, recovered)): p for p in files_under(recovered)}
+missing = wrong = 0
+for path in deleted:
+    mine = got.get(key(path))
+    if mine is None:
+        missing += 1
+    elif not filecmp.cmp(os.path.join(originals, path), mine, shallow=False):
+        wrong += 1
+print(f"checked {len(deleted)} deleted originals: {missing} missing, {wrong} with other bytes")
+
+wanted = collections.Counter(digest(os.path.join(originals, p)) for p in deleted)
+for tool in ("tarvosk", "tsk_recover", "ntfsundelete"):
+    if not os.path.isdir(os.path.join(work, tool)):
         continue
-    got = {}
-    # FAT 8.3 names may come back in upper case ("D0" for d0).
-    out = next((os.path.join(recovered, f) for f in os.listdir(recovered) if f.lower() == folder), "")
-    if os.path.isdir(out):
-        for name in os.listdir(out):
-            # A FAT 8.3 entry comes back with its lost first letter as "_".
-            got[name.lower()[1:] if kind == "fat" else name] = os.path.join(out, name)
-    for name in os.listdir(os.path.join(originals, folder)):
-        stem = os.path.splitext(name)[0]
-        if stem[-1] not in "13579":
-            continue
-        key = name.lower()[1:] if kind == "fat" else name
-        checked += 1
-        if key not in got:
-            missing += 1
-        elif not filecmp.cmp(os.path.join(originals, folder, name), got[key], shallow=False):
-            wrong += 1
-print(f"checked {checked} deleted originals: {missing} missing, {wrong} with other bytes")
-sys.exit(1 if missing or wrong or checked == 0 else 0)
+    found = collections.Counter(digest(p) for p in files_under(os.path.join(work, tool)))
+    back = sum(min(n, found[d]) for d, n in wanted.items())
+    print(f"{tool:<14} brought back {back} of {len(deleted)} deleted originals byte for byte ({100 * back / len(deleted):.1f} %)")
+sys.exit(1 if missing or wrong or not deleted else 0)
 PY

@@ -1,36 +1,18 @@
 // The recycle bin listing with a hostile INFO2 in both recycle folders ("Recycled" and a user
 // folder of "Recycler"), served by an in-memory volume that also holds some kept items, over a
 // file list with a root and one folder for the records to land in.
-#include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "FuzzTarget.h"
-#include "MemoryImage.h"
+#include "RecycleBinVolume.h"
 #include "scan/RecycleBin.h"
-#include "support/FatImageBuilder.h"
-#include "support/MemoryVolume.h"
 
 using namespace tarvosk;
 
 namespace {
 
 constexpr char kOemName[] = "TVKINFO2";  // the volume the memory provider serves
-constexpr std::uint64_t kDocsId = 7;
-
-// The image input of a FAT volume whose boot sector names the memory provider.
-std::vector<std::uint8_t> volumeImageInput() {
-  test::FatImageBuilder builder(test::FatImageLayout{});
-  std::vector<std::uint8_t>& boot = builder.bootSector();
-  std::memcpy(boot.data() + 3, kOemName, 8);
-  // Image size, no options, then sector 0.
-  constexpr std::size_t kBootRecord = 9;
-  std::vector<std::uint8_t> input(kBootRecord + fuzz::kImageSectorSize, 0);
-  putLe32(input.data(), static_cast<std::uint32_t>(builder.totalSectors()));
-  std::copy_n(boot.begin(), fuzz::kImageSectorSize, input.begin() + kBootRecord);
-  return input;
-}
 
 std::string g_info2;
 
@@ -49,30 +31,13 @@ std::unique_ptr<test::MemoryVolume> recycleVolume() {
   return volume;
 }
 
-void addFolder(DriveFileList& list, std::uint64_t id, const std::u16string& name) {
-  FileEntry& folder = list.Lookup(id);
-  folder.id = id;
-  folder.name = name;
-  folder.isFolder = true;
-  folder.driveLetter = u'C';
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::vector<std::uint8_t> imageInput = volumeImageInput();
-  static fuzz::MemoryImage image(imageInput);
-  static const bool ready = (registerVolumeProvider(std::make_shared<test::MemoryVolumeProvider>(kOemName, recycleVolume)),
-                             image.attach());
-  fuzz::require(ready, "the recycle bin volume is attached");
+  fuzz::attachRecycleBinVolume(kOemName, recycleVolume);
   g_info2.assign(reinterpret_cast<const char*>(data), size);
-
-  DriveFileList list;
-  addFolder(list, ROOT_ENTRY_ID, u"");
-  addFolder(list, kDocsId, u"Docs");
-  list.Lookup(ROOT_ENTRY_ID).children.push_back(kDocsId);
-  fuzz::require(ListRecycleBin(u"C:", list), "the recycle bin can always be listed");
-  for (const FileEntry& entry : list)
-    for (std::uint64_t child : entry.children) fuzz::require(list.Find(child) != nullptr, "every child is listed");
+  std::unique_ptr<DriveFileList> list = fuzz::listWithDocsFolder();
+  fuzz::require(ListRecycleBin(u"C:", *list), "the recycle bin can always be listed");
+  fuzz::requireEveryChildListed(*list);
   return 0;
 }

@@ -1,13 +1,15 @@
 // Every recogniser of the registry fed a hostile stream of units, as the carving scans feed
-// them: twice, with two unit sizes, some units unavailable (fed without data). Each recogniser
-// is fed directly, so an exception escapes as a finding instead of being logged away; every
-// file reported must start on a unit that was fed and keep within the carving limits.
+// them: twice, with two unit sizes, some units unavailable (fed without data), each pass with
+// the exact lengths on or off as the input's header says. Each recogniser is fed directly, so an
+// exception escapes as a finding instead of being logged away; every file reported must start
+// on a unit that was fed and keep within the carving limits.
 #include <cstdio>
 #include <set>
 #include <string>
 
 #include "FuzzTarget.h"
 #include "platform/CodePage.h"
+#include "settings/Settings.h"
 #include "support/UnitFeeder.h"
 #include "types/TypeTable.h"
 
@@ -15,7 +17,10 @@ using namespace tarvosk;
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;  // two unit-size choices and a 64-unit availability mask
+// Two choices of unit size, chunk size and exact lengths (the top bit), and a 64-unit availability
+// mask.
+constexpr std::size_t kHeaderSize = 10;
+constexpr std::uint8_t kExactLengthsBit = 0x80;
 // The longest length any recogniser may report: AVI takes its length from a 32-bit RIFF size
 // plus the 8-byte chunk header, without a limit; every other type stays within 2 GB.
 constexpr std::uint64_t kLongestFoundFile = 0xFFFFFFFFull + 8;
@@ -44,10 +49,11 @@ void checkResults(FilterRegistry& registry, std::uint64_t unitsFed) {
   }
 }
 
-void feedPass(FilterRegistry& registry, ByteSpan disk, std::uint8_t sizeChoice, const std::set<std::uint64_t>& gaps) {
+void feedPass(FilterRegistry& registry, ByteSpan disk, std::uint8_t choice, const std::set<std::uint64_t>& gaps) {
   test::FeedOptions options;
-  options.unitSize = 512u << (sizeChoice % 4);
-  options.unitsPerChunk = 1u + sizeChoice / 4 % 16;
+  options.unitSize = 512u << (choice % 4);
+  options.unitsPerChunk = 1u + choice / 4 % 16;
+  settings().ExactLengths = (choice & kExactLengthsBit) != 0;
   options.unavailable = gaps;
   registry.ResetAll();
   EveryRecogniser everyone{registry};

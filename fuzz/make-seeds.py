@@ -115,6 +115,63 @@ def tiny_fat(folder, name, fat_bits, kib):
     return image
 
 
+def recycle_info(version, size, path):
+    """A "$I" file of the recycle bin of Windows Vista and later."""
+    wide = path.encode("utf-16-le")
+    head = struct.pack("<QQQ", version, size, 133300884300000000)
+    if version == 1:
+        return head + wide + bytes(520 - len(wide))
+    return head + struct.pack("<I", len(wide) // 2 + 1) + wide + bytes(2)
+
+
+def emptied_bin_fat(folder):
+    """A tiny FAT volume whose recycle bin held a file and a folder, then was emptied by mdel."""
+    image = tiny_fat(folder, "bin.img", 16, 2200)
+    env = dict(os.environ, MTOOLS_SKIP_CHECK="1")
+
+    def m(*args):
+        subprocess.run(args, check=True, capture_output=True, env=env)
+
+    user = "::/$RECYCLE.BIN/S-1-5-21-1001"
+    files = {"$IABC123.TXT": recycle_info(1, 9, "C:\\DOCS\\a.txt"), "$RABC123.TXT": b"recycled\n",
+             "$IDIR456": recycle_info(2, 3, "C:\\DOCS\\INNER\\folder"), "in.txt": b"in\n"}
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    m("mmd", "-i", image, "::/$RECYCLE.BIN", user, user + "/$RDIR456")
+    for name in ("$IABC123.TXT", "$RABC123.TXT", "$IDIR456"):
+        m("mcopy", "-i", image, os.path.join(folder, name), user + "/" + name)
+    m("mcopy", "-i", image, os.path.join(folder, "in.txt"), user + "/$RDIR456/IN.TXT")
+    m("mdel", "-i", image, user + "/$IABC123.TXT", user + "/$RABC123.TXT", user + "/$IDIR456")
+    m("mdeltree", "-i", image, user + "/$RDIR456")
+    return image
+
+
+def removed_tree_fat(folder):
+    """A small FAT12 volume whose folder of three clusters, written in one piece (its entries
+    first, as empty files), was removed with mdeltree."""
+    image = os.path.join(folder, "removed.img")
+    run("mkfs.fat", "-C", "-F", "12", "-s", "1", "-S", "512", "-n", "SEEDVOL", image, "256")
+    env = dict(os.environ, MTOOLS_SKIP_CHECK="1")
+    empty, full = os.path.join(folder, "empty"), os.path.join(folder, "full")
+    os.makedirs(empty)
+    os.makedirs(full)
+    for n in range(12):
+        name = "removed file number %02d.txt" % n
+        open(os.path.join(empty, name), "w").close()
+        with open(os.path.join(full, name), "w") as f:
+            f.write("removed %d\r\n" % n * (n + 1))
+
+    def m(*args):
+        subprocess.run(args, check=True, capture_output=True, env=env)
+
+    m("mmd", "-i", image, "::/TRIP")
+    m("mcopy", "-i", image, *sorted(os.path.join(empty, n) for n in os.listdir(empty)), "::/TRIP/")
+    m("mcopy", "-o", "-i", image, *sorted(os.path.join(full, n) for n in os.listdir(full)), "::/TRIP/")
+    m("mdeltree", "-i", image, "::/TRIP")
+    return image
+
+
 def main():
     shutil.rmtree(corpus, ignore_errors=True)
     work = tempfile.mkdtemp()
@@ -126,6 +183,8 @@ def main():
             put("fat_boot_sector", base, read(image, 0, SECTOR))
             put("images", base, image_input(image))
         put("images", "fat12-carving", image_input(fats[0], options=3))
+        put("images", "fat16-emptied-bin", image_input(emptied_bin_fat(work)))
+        put("images", "fat12-removed", image_input(removed_tree_fat(work)))
 
         ntfs = os.path.join(fixtures, "ntfs.img")
         files = os.path.join(fixtures, "ntfs-files.img")
@@ -159,6 +218,12 @@ def main():
                 else os.path.join(fixtures, name)
             put("recognisers", name, header + read(path, 0, 6144))
         put("recognisers", "gaps-cjpeg.jpg", gaps + read(os.path.join(fixtures, "media", "cjpeg.jpg")))
+        # Both passes with the exact lengths on: text, markup and PDF with their ends, a short MP3
+        # and a TIFF whose directory follows its strips.
+        exact = bytes([0x80, 0x83]) + bytes(8)
+        for name in ("utf8.txt", "gbk.txt", "utf8.html", "gbk.xml", "linearized.pdf", "short.mp3"):
+            put("recognisers", "exact-" + name, exact + read(os.path.join(fixtures, "exact", name), 0, 16384))
+        put("recognisers", "exact-little.tif", exact + read(os.path.join(fixtures, "media", "little.tif")))
 
         def info2(size, records):
             out = bytearray(20)
@@ -176,6 +241,10 @@ def main():
 
         put("info2", "ansi", info2(280, [("C:\\Docs\\a.txt", 1), ("C:\\报告.doc", 3)]))
         put("info2", "unicode", info2(800, [("C:\\Docs\\照片集", 2), ("C:\\b.bin", 1)]))
+
+        put("recycle_info", "v1-file", recycle_info(1, 59126, "C:\\Docs\\sunset.jpg"))
+        put("recycle_info", "v2-folder", recycle_info(2, 20977, "C:\\Docs\\旅行 2023"))
+        put("recycle_info", "v2-root-file", recycle_info(2, 4, "C:\\b.bin"))
 
         for i, (pattern, name) in enumerate([("*.txt", "readme.txt"), ("[a-c]?d*", "bcd.doc"), ("[!x]*", "y"),
                                              ("[]a]*", "]"), ("报告*", "报告.doc"), ("*a*b*c", "aXbYc")]):

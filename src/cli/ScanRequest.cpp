@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "settings/Settings.h"
 #include "types/TypeTable.h"
 
 namespace tarvosk::cli {
@@ -66,6 +67,7 @@ bool takeFlag(std::vector<std::string>& arguments, const std::string& name) {
 bool takeScanOptions(std::vector<std::string>& arguments, ScanRequest& request, std::string& error) {
   request.physical = takeFlag(arguments, "--physical");
   request.thorough = takeFlag(arguments, "--thorough");
+  request.exact = takeFlag(arguments, "--exact");
   std::string range, types;
   if (takeOption(arguments, "--range", range)) {
     auto dash = range.find('-');
@@ -111,11 +113,17 @@ bool takeScanOptions(std::vector<std::string>& arguments, ScanRequest& request, 
     error = "--physical 只能用于逻辑驱动器；物理驱动器请用 --thorough";
     return false;
   }
+  if (request.exact && !request.physical && !request.thorough) {
+    error = "--exact 只能与 --physical 或 --thorough 一起使用";
+    return false;
+  }
   return true;
 }
 
 DriveFileList* runScan(CFileList& lists, const ScanRequest& request) {
   enableTypes(request.types);
+  // For this run only: the stored setting is left as the user saved it.
+  if (request.exact) settings().ExactLengths = true;
   lists.RemoveDriveList(request.drivePath);
   TerminalProgress progress;
   progress.setText(std::u16string(loadString(res::IDS_LOOKING_FOR_DELETED_FILES)));

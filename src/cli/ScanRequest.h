@@ -16,6 +16,7 @@ struct ScanRequest {
   bool thorough = false;   // --thorough (every sector of a physical drive)
   std::uint64_t first = 0, last = 0;  // --range FIRST-LAST (last 0: to the end)
   std::vector<std::string> types;     // --types: extensions without the dot
+  bool exact = false;  // --exact: carved files get the length their structure gives
 };
 
 // Takes the scan options out of arguments (the rest stay, in order). False with a message for

@@ -28,7 +28,8 @@ void printUsage(std::ostream& out) {
          "命令:\n"
          "  drives [--format text|tsv|json]\n"
          "      列出逻辑驱动器和物理驱动器\n"
-         "  scan 驱动器 [--physical | --thorough] [--range 起-止] [--types 扩展名,...] [--format text|tsv|json]\n"
+         "  scan 驱动器 [--physical | --thorough] [--exact] [--range 起-止] [--types 扩展名,...]\n"
+         "       [--format text|tsv|json]\n"
          "      扫描驱动器（C: 或 PhysicalDrive0）并列出找到的文件\n"
          "  search 驱动器 [--in 文件夹] [--name 模式] [--min-kb N | --max-kb N]\n"
          "         [--last-two-days | --from \"YYYY-MM-DD HH:MM\" --to \"YYYY-MM-DD HH:MM\"]\n"
@@ -37,8 +38,9 @@ void printUsage(std::ostream& out) {
          "  view 驱动器 路径 [--unit N]\n"
          "      列出文件的数据单元（空闲或已占用）并显示一个单元的内容\n"
          "  recover 驱动器 [路径...] [--all] --to 文件夹 [--overwrite ask|all|none]\n"
-         "          [--physical | --thorough] [--range 起-止] [--types 扩展名,...]\n"
-         "      扫描驱动器并把选中的文件恢复到文件夹\n";
+         "          [--physical | --thorough] [--exact] [--range 起-止] [--types 扩展名,...]\n"
+         "      扫描驱动器并把选中的文件恢复到文件夹\n"
+         "  --exact: 按文件自身的结构确定恢复文件的长度（精确文件长度）\n";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "desktop/DialogButtons.h"
 #include "desktop/ObjectIds.h"
 #include "desktop/QtText.h"
 #include "log/Log.h"
@@ -44,13 +45,7 @@ CLoggingDlg::CLoggingDlg(QWidget* parent) : QDialog(parent) {
     path_->setEnabled(true);
     path_->setFocus();
   });
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-  setObjectId(buttons->button(QDialogButtonBox::Ok), res::IDOK_BUTTON);
-  setObjectId(buttons->button(QDialogButtonBox::Cancel), res::IDCANCEL_BUTTON);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = okCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(enable_);
   layout->addWidget(disable_);

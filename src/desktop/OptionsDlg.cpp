@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "desktop/DialogButtons.h"
 #include "desktop/ObjectIds.h"
 #include "res/CommandIds.h"
 #include "settings/Settings.h"
@@ -50,13 +51,7 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
   sameDriveWarning_ = addOption(appearanceLayout, res::IDC_SAME_DRIVE_WARNING, "尝试将文件恢复到相同的驱动器时警告",
                                 "将被删除文件恢复到相同的卷中之前，Tarvosk 将显示一个警告，以便避免数据丢失。",
                                 s.SameDriveWarn);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-  setObjectId(buttons->button(QDialogButtonBox::Ok), res::IDOK_BUTTON);
-  setObjectId(buttons->button(QDialogButtonBox::Cancel), res::IDCANCEL_BUTTON);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = okCancelButtons(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(performance);
   layout->addWidget(appearance);

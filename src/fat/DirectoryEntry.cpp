@@ -41,17 +41,26 @@ void copyFragmentCharacters(ByteSpan slot, char16_t (&chars)[fatdir::kFragmentCh
            chars + fatdir::kFragmentPart1Chars + fatdir::kFragmentPart2Chars);
 }
 
-bool hasValidShortNameCharacters(ByteSpan slot) {
+bool isShortNameCharacter(std::uint8_t c) {
   static constexpr char kAllowed[] = " $%'-_@~`!(){}^#&";
-  for (std::size_t i = 0; i < fatdir::kNameLength; ++i) {
-    std::uint8_t c = le8(slot, i);
-    if (c >= 0x80) continue;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) continue;
-    bool allowed = false;
-    for (const char* p = kAllowed; *p; ++p) allowed = allowed || c == static_cast<std::uint8_t>(*p);
-    if (!allowed) return false;
-  }
+  if (c >= 0x80) return true;
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  for (const char* p = kAllowed; *p; ++p)
+    if (c == static_cast<std::uint8_t>(*p)) return true;
+  return false;
+}
+
+bool hasValidShortNameCharacters(ByteSpan slot) {
+  for (std::size_t i = 0; i < fatdir::kNameLength; ++i)
+    if (!isShortNameCharacter(le8(slot, i))) return false;
   return true;
+}
+
+std::uint8_t shortNameChecksum(ByteSpan slot) {
+  std::uint8_t sum = 0;
+  for (std::size_t i = 0; i < fatdir::kNameLength; ++i)
+    sum = static_cast<std::uint8_t>(((sum & 1) << 7) + (sum >> 1) + le8(slot, i));
+  return sum;
 }
 
 }  // namespace tarvosk

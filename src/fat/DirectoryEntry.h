@@ -32,6 +32,12 @@ constexpr std::size_t kFragmentPart2Chars = 6;
 constexpr std::size_t kFragmentPart3 = 28;
 constexpr std::size_t kFragmentPart3Chars = 2;
 constexpr std::size_t kFragmentChars = 13;
+constexpr std::size_t kFragmentSequence = 0;     // 8-bit: 1-20, 0x40 on the last part; 0xE5 once deleted
+constexpr std::size_t kFragmentType = 12;        // 8-bit: 0 for a name part
+constexpr std::size_t kFragmentChecksum = 13;    // 8-bit: shortNameChecksum of the short entry
+constexpr std::size_t kFragmentFirstCluster = 26;  // 16-bit: always 0
+constexpr std::uint8_t kLastFragmentFlag = 0x40;
+constexpr std::uint8_t kMaxFragmentOrdinal = 20; // 20 parts of 13 hold the longest name (255)
 
 constexpr std::uint8_t kEndOfDirectory = 0x00;
 constexpr std::uint8_t kDeletedMark = 0xE5;
@@ -39,6 +45,8 @@ constexpr std::uint8_t kAttributeVolumeLabel = 0x08;
 constexpr std::uint8_t kAttributeFolder = 0x10;
 constexpr std::uint8_t kAttributeLongNameMask = 0x3F;
 constexpr std::uint8_t kAttributeLongName = 0x0F;
+constexpr std::uint8_t kAttributeUnused = 0xC0;  // no entry sets these bits
+constexpr std::uint8_t kEscapedDeletedMark = 0x05;  // a live name's first byte 0xE5, as stored
 constexpr char16_t kUnusedNameChar = 0xFFFF;  // fills a fragment after the name's terminator
 }  // namespace fatdir
 
@@ -60,8 +68,14 @@ std::u16string shortEntryName(ByteSpan slot, bool folder);
 // before the filler. Places not copied keep what they held.
 void copyFragmentCharacters(ByteSpan slot, char16_t (&chars)[fatdir::kFragmentChars]);
 
-// Whether the 11 name bytes are all characters a short name may hold (0x80 and above, ASCII
-// letters and digits, and blank $ % ' - _ @ ~ ` ! ( ) { } ^ # &).
+// Whether a byte is a character a short name may hold (0x80 and above, ASCII letters and digits,
+// and blank $ % ' - _ @ ~ ` ! ( ) { } ^ # &).
+bool isShortNameCharacter(std::uint8_t c);
+// Whether the 11 name bytes are all such characters.
 bool hasValidShortNameCharacters(ByteSpan slot);
+
+// The checksum that the long-name fragments of a short entry carry: over its 11 name bytes as
+// stored, each step a rotation right by one bit and an add.
+std::uint8_t shortNameChecksum(ByteSpan slot);
 
 }  // namespace tarvosk

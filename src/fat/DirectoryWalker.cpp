@@ -9,6 +9,7 @@
 #include "fat/FatEntry.h"
 #include "fat/FatFileRecord.h"
 #include "fat/FatVolume.h"
+#include "fat/FolderContinuation.h"
 #include "log/Log.h"
 
 using namespace std::string_view_literals;
@@ -44,6 +45,48 @@ bool isDataCluster(const FatVolumeEntry& volume, std::uint64_t cluster) {
 bool readClusterInto(FatVolumeEntry& volume, std::uint64_t cluster, std::uint8_t* to) {
   std::uint64_t first = __GetFirstSectorOfCluster(volume, cluster);
   return __ReadSectors(volume, first, volume.layout.sectorsPerCluster, to) == LAYER_SUCCESS;
+}
+
+// A deleted folder's list holds its first cluster only (its chain was cleared), so the walk of
+// its last listed cluster looks at the cluster after it: one that is free and reads as more of the
+// same folder joins the list. The first half of the buffer holds the last listed cluster; the
+// cluster after it is read into the second half. False when the folder ends with its list.
+bool continueDeletedFolder(FatVolumeEntry& volume, FatFileRecord& record) {
+  const ByteSpan last(volume.clusterBuffer, volume.clusterSize);
+  if (tarvosk::holdsEndOfFolder(last)) return false;
+  const std::uint64_t candidate = record.clusterList.back() + 1;
+  if (record.clusterList.size() >= tarvosk::maxFolderClusters(volume.clusterSize)) {
+    LOG_Write(g_logFAT, WARNING, u"FAT_GetNextFile(): deleted folder followed through %d clusters, not beyond"sv,
+              record.clusterList.size());
+    return false;
+  }
+  if (!isDataCluster(volume, candidate)) return false;
+  std::uint64_t entry = 0;
+  DWORD end = 0;
+  if (__GetClusterEntryInFAT(volume, candidate, &entry, &end) != LAYER_SUCCESS || entry != 0) {
+    LOG_Write(g_logFAT, INFO, u"FAT_GetNextFile(): deleted folder ends before cluster %I64d, which is not free"sv,
+              candidate);
+    return false;
+  }
+  if (candidate != volume.nextCluster) {
+    volume.nextCluster = FAT_NO_CLUSTER;
+    if (!readClusterInto(volume, candidate, volume.clusterBuffer + volume.clusterSize)) {
+      LOG_Write(g_logFAT, ERROR, u"FAT_GetNextFile(): cannot read cluster %I64d"sv, candidate);
+      return false;
+    }
+    volume.nextCluster = candidate;
+  }
+  const tarvosk::ContinuationJudgement judgement =
+      tarvosk::judgeFolderContinuation(last, ByteSpan(volume.clusterBuffer + volume.clusterSize, volume.clusterSize),
+                                       {volume.layout.clusterCount, volume.clusterSize});
+  if (judgement.verdict != tarvosk::ContinuationVerdict::Continues) {
+    LOG_Write(g_logFAT, INFO, u"FAT_GetNextFile(): deleted folder ends before cluster %I64d (slot %d): %s"sv, candidate,
+              judgement.slot, tarvosk::continuationVerdictText(judgement.verdict));
+    return false;
+  }
+  LOG_Write(g_logFAT, INFO, u"FAT_GetNextFile(): deleted folder goes on in cluster %I64d"sv, candidate);
+  record.clusterList.push_back(candidate);
+  return true;
 }
 
 }  // namespace
@@ -124,6 +167,9 @@ DWORD FAT_GetNextFile(DWORD fileHandle, FatFileInfo* info) {
       volume->currentCluster = cluster;
     }
     slotsAtHand = perCluster;
+    const bool lastListed = position + 1 == rec.clusterList.size();
+    if (lastListed && rec.deleted && rec.folder && !rec.continuationEnded && !continueDeletedFolder(*volume, rec))
+      rec.continuationEnded = 1;
     if (position + 1 < rec.clusterList.size()) {
       const std::uint64_t following = rec.clusterList[position + 1];
       if (following != 0 && isDataCluster(*volume, following)) {

@@ -14,6 +14,8 @@ struct FatFileRecord {
   std::vector<std::uint64_t> clusterList;  // built by __PopulateClusterChain
   DWORD nextEntryIndex = 0;                // 32-byte slots of this folder consumed so far
   BYTE folder = 0;
+  // A deleted folder: no cluster after the last of its list goes on with it (its list is final).
+  BYTE continuationEnded = 0;
   std::vector<std::uint8_t> rootDirectory; // FAT12/16: the whole fixed root area
   // Kept from the entry for the volume file view: its attribute byte and its 11 name bytes.
   BYTE attributes = 0;

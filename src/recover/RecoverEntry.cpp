@@ -71,7 +71,7 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
   std::vector<BYTE> record;
   ByteSpan data;
   if (throughMft) {
-    NtfsDataLookup found = findNtfsFileData(entry.handle, entry.id, record, data);
+    NtfsDataLookup found = findNtfsFileData(entry.handle, mftRecordNumberOf(entry), record, data);
     if (found == NtfsDataLookup::RecordUnreadable) {
       job.reportFailure(message(res::IDS_MFT_RECORD_READ_ERROR));
       return false;

@@ -19,7 +19,8 @@ bool ntfsModificationTime(const FileEntry& entry, FILETIME& local) {
   if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || recordSize == 0) return false;
   std::vector<BYTE> record(recordSize);
   ByteSpan attribute;
-  if (GetMFTRecord(entry.handle, entry.id, record) != 0 || FindAttribute(record, ntfs::kAttrFileName, &attribute) != 0)
+  if (GetMFTRecord(entry.handle, mftRecordNumberOf(entry), record) != 0 ||
+      FindAttribute(record, ntfs::kAttrFileName, &attribute) != 0)
     return false;
   ByteSpan value = ntfs::residentValue(attribute);
   if (!fitsIn(value.size(), ntfs::kFnModificationTime, 8)) return false;

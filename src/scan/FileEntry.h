@@ -30,6 +30,12 @@ constexpr std::uint64_t FIRST_SCAN_ENTRY_ID = 7;
 constexpr std::uint64_t FIRST_RECYCLE_BIN_ENTRY_ID = 0xFFFFFFFF00000000ull;
 constexpr std::uint64_t ORPHAN_FOLDER_ENTRY_ID = 0xFFFFFFFFFFFFFFFFull;
 constexpr std::uint32_t NO_HANDLE = 0xFFFF;
+// A deleted item of an emptied recycle bin is shown a second time under its original name and
+// folder: the second showing's id is the id of the entry it shows with this tag above the 48 bits
+// of an MFT record number, so every such id is distinct from the ids of the scans and of the
+// recycle bin's own entries, and an NTFS entry's record number stays in the low 48 bits.
+constexpr std::uint64_t SECOND_SHOWING_ID_TAG = 0xFFFE000000000000ull;
+constexpr std::uint64_t MFT_RECORD_NUMBER_MASK = 0x0000FFFFFFFFFFFFull;
 
 // The fields are grouped by size, so that the record carries no padding, and the strings and the
 // children are compact (80 bytes in all): a basic scan of a large NTFS volume holds hundreds of
@@ -55,5 +61,8 @@ struct FileEntry {
   bool noDeletedFiles = true;
 };
 static_assert(sizeof(FileEntry) <= 80, "a large list holds hundreds of thousands of entries");
+
+// The MFT record of an entry of a basic NTFS scan (or of its second showing).
+inline std::uint64_t mftRecordNumberOf(const FileEntry& entry) { return entry.id & MFT_RECORD_NUMBER_MASK; }
 
 }  // namespace tarvosk

@@ -72,7 +72,7 @@ std::uint8_t GetRecoveryChanceText(WCHAR* text, FileEntry& entry) {
     copyText(text, chanceText(CHANCE_NOT_RATED));
     return entry.recoveryChance;
   }
-  entry.recoveryChance = RateDeletedNtfsFile(entry.handle, entry.id);
+  entry.recoveryChance = RateDeletedNtfsFile(entry.handle, mftRecordNumberOf(entry));
   copyText(text, chanceText(entry.recoveryChance));
   return entry.recoveryChance;
 }

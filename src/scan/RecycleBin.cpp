@@ -7,7 +7,9 @@
 #include "platform/Format.h"
 #include "platform/PathNames.h"
 #include "platform/Time.h"
+#include "scan/EmptiedRecycleBin.h"
 #include "scan/FileList.h"
+#include "scan/RecycleBinPairs.h"
 
 namespace tarvosk {
 
@@ -33,7 +35,7 @@ std::u16string withDriveOf(const std::u16string& drivePath, std::u16string path)
 }
 
 bool addItem(FileEntry& holder, const std::u16string* name, const std::u16string& path, DriveFileList& list,
-             std::uint64_t& recycleId, int depth);
+             std::uint64_t& recycleId, int depth, const RecycledItemFacts* facts);
 
 void addFolderContents(std::uint64_t folderId, const std::u16string& path, DriveFileList& list, std::uint64_t& recycleId,
                        int depth, bool& listed) {
@@ -47,13 +49,13 @@ void addFolderContents(std::uint64_t folderId, const std::u16string& path, Drive
   do {
     std::u16string item = data.cFileName;
     if (item.empty() || item[0] == u'.') continue;
-    addItem(list.Lookup(folderId), nullptr, path + u"\\" + item, list, recycleId, depth + 1);
+    addItem(list.Lookup(folderId), nullptr, path + u"\\" + item, list, recycleId, depth + 1, nullptr);
   } while (FindNextFileW(find, &data));
   FindClose(find);
 }
 
 bool addItem(FileEntry& holder, const std::u16string* name, const std::u16string& path, DriveFileList& list,
-             std::uint64_t& recycleId, int depth) {
+             std::uint64_t& recycleId, int depth, const RecycledItemFacts* facts) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -73,6 +75,10 @@ bool addItem(FileEntry& holder, const std::u16string* name, const std::u16string
     GetFileTime(file, nullptr, nullptr, &written);
     if (GetFileSizeEx(file, &length)) size = static_cast<std::uint64_t>(length.QuadPart);
     CloseHandle(file);
+  }
+  if (facts) {
+    size = facts->size;
+    written = facts->deletedAt;
   }
 
   std::uint64_t id = recycleId++;
@@ -156,29 +162,39 @@ bool ReadInfo2(const std::u16string& folderPath, DriveFileList& list, std::uint6
     std::u16string name = parts.name + parts.extension;
     std::uint64_t folderId = 0;
     if (!CFileList::FindEntryByPath(record->deletedPath, list, folderId)) continue;
-    addItem(list.Lookup(folderId), &name, keptItemPath(folderPath, *record), list, recycleId, 0);
+    addItem(list.Lookup(folderId), &name, keptItemPath(folderPath, *record), list, recycleId, 0, nullptr);
   }
   CloseHandle(file);
   return true;
 }
 
 bool AddDiskFileEntry(FileEntry& holder, const std::u16string* name, const std::u16string& path, DriveFileList& list,
-                      std::uint64_t& recycleId) {
-  return addItem(holder, name, path, list, recycleId, 0);
+                      std::uint64_t& recycleId, const RecycledItemFacts* facts) {
+  return addItem(holder, name, path, list, recycleId, 0, facts);
 }
 
-bool ListRecycleBin(const std::u16string& drivePath, DriveFileList& list) {
-  std::uint64_t recycleId = FIRST_RECYCLE_BIN_ENTRY_ID;
-  ReadInfo2(withDriveOf(drivePath, u"c:\\Recycled"), list, recycleId);
+namespace {
+
+void readRecyclerFolders(const std::u16string& drivePath, DriveFileList& list, std::uint64_t& recycleId) {
   WIN32_FIND_DATAW data{};
   HANDLE find = FindFirstFileW(withDriveOf(drivePath, u"c:\\Recycler\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return true;
+  if (find == INVALID_HANDLE_VALUE) return;
   do {
     std::u16string item = data.cFileName;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !item.empty() && item[0] != u'.')
       ReadInfo2(withDriveOf(drivePath, u"c:\\Recycler\\") + item, list, recycleId);
   } while (FindNextFileW(find, &data));
   FindClose(find);
+}
+
+}  // namespace
+
+bool ListRecycleBin(const std::u16string& drivePath, DriveFileList& list) {
+  std::uint64_t recycleId = FIRST_RECYCLE_BIN_ENTRY_ID;
+  ReadInfo2(withDriveOf(drivePath, u"c:\\Recycled"), list, recycleId);
+  readRecyclerFolders(drivePath, list, recycleId);
+  ListRecycleBinPairs(drivePath, list, recycleId);
+  ListEmptiedRecycleBin(list);
   return true;
 }
 

@@ -7,21 +7,31 @@
 #include <string>
 
 #include "platform/ByteOrder.h"
+#include "platform/WinTypes.h"
 #include "scan/DriveFileList.h"
 
 namespace tarvosk {
 
-// Lists every recycle folder of the drive ("X:\Recycled" and each folder in "X:\Recycler").
+// Lists every recycle folder of the drive ("X:\Recycled", each folder in "X:\Recycler" and in
+// "X:\$Recycle.Bin"), then the deleted items of an emptied "$Recycle.Bin" under their former
+// names. Always true.
 bool ListRecycleBin(const std::u16string& drivePath, DriveFileList& list);
 
 // Reads one recycle folder's INFO2 and adds its entries; false when it cannot be opened or has
 // an unknown record size.
 bool ReadInfo2(const std::u16string& folderPath, DriveFileList& list, std::uint64_t& recycleId);
 
+// What an index of the recycle bin says about a kept item, in place of what the item on disk says.
+struct RecycledItemFacts {
+  std::uint64_t size = 0;  // files only: a folder's entry has size 0
+  FILETIME deletedAt{};
+};
+
 // Adds an entry under holder for the file or folder at path (and, for a folder, everything in
-// it); name replaces the item's own name when given. False when the item cannot be examined.
+// it); name replaces the item's own name when given, facts the item's own size and time. False
+// when the item cannot be examined.
 bool AddDiskFileEntry(FileEntry& holder, const std::u16string* name, const std::u16string& path, DriveFileList& list,
-                      std::uint64_t& recycleId);
+                      std::uint64_t& recycleId, const RecycledItemFacts* facts = nullptr);
 
 // One record of an INFO2 file.
 struct Info2Record {

@@ -8,7 +8,7 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/EntryTimes.h"
-#include "search/ContentReader.h"
+#include "scan/EntryContent.h"
 #include "search/NamePattern.h"
 #include "search/SearchTests.h"
 

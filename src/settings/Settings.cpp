@@ -66,6 +66,7 @@ void LoadSettings() {
   loadSize(key, u"MinTextFileSize", s.MinTextFileSize);
   loadSize(key, u"MinTiffFileSize", s.MinTiffFileSize);
   loadFolder(key, s.RestoreFolder);
+  loadSwitch(key, u"ExactLengths", s.ExactLengths);
   RegCloseKey(key);
 }
 
@@ -82,6 +83,7 @@ void SaveSettings() {
   std::u16string folder = s.RestoreFolder.substr(0, kRestoreFolderMax);
   RegSetValueExW(key, u"RestoreFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.data()),
                  static_cast<DWORD>(folder.size() * 2));
+  saveSwitch(key, u"ExactLengths", s.ExactLengths);
   RegCloseKey(key);
 }
 

@@ -18,6 +18,9 @@ struct Settings {
   std::u16string RestoreFolder;       // at most kRestoreFolderMax characters
   std::int32_t MinTextFileSize = 800;   // bytes; set only from outside the program
   std::int32_t MinTiffFileSize = 8192;  // bytes; set only from outside the program
+  // Carving finds each file's true end from its structure (TIFF directories, PDF cross-reference,
+  // UTF-8 and GBK text, markup ends, MP3 frames, AVI chunks) instead of the classic length rules.
+  bool ExactLengths = false;
 };
 
 inline constexpr char16_t kSettingsKey[] = u"Software\\Vaskorel\\Tarvosk";
@@ -30,7 +33,8 @@ Settings& settings();
 // missing). Registry failures are silent and leave the defaults.
 void LoadSettings();
 
-// Writes the six switches and the restore folder; never the two minimum sizes.
+// Writes the six switches, the restore folder and the exact-lengths switch; never the two
+// minimum sizes.
 void SaveSettings();
 
 }  // namespace tarvosk

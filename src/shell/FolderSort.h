@@ -20,8 +20,8 @@ constexpr int kSortColumnCount = 5;
 // - type: files not deleted, deleted files (by extension, the greater first), folders, deleted folders;
 // - modified: by modification time; an entry whose time cannot be read compares equal;
 // - condition: folders first, files by recovery chance, the higher first.
-// Descending order is the reversed comparison. Times and chances are read once per child
-// (NTFS files from their MFT records), not once per comparison.
+// Descending order is the reversed comparison. Times and chances are read once per child, not
+// once per comparison, and in the order of the entries' ids (NTFS files' MFT records in a row).
 void sortFolderChildren(DriveFileList& list, FileEntry& folder, SortColumn column, bool ascending);
 
 // Which folders of which lists are sorted, and how.

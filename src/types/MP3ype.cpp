@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "settings/Settings.h"
 #include "types/LookAhead.h"
 
 namespace tarvosk {
@@ -15,6 +16,11 @@ constexpr std::uint32_t kId3HeaderBytes = 10;
 constexpr std::uint32_t kId3FooterBytes = 10;
 constexpr std::uint64_t kId3v1TagBytes = 128;   // "TAG" ... after the last frame
 constexpr std::int32_t kMaxFrameLength = 2889;  // a longer frame ends the chain
+
+// The bits of header bytes 1 and 2 that every frame of one file shares: version and layer, and
+// the sample rate.
+constexpr std::uint8_t kFormatBits1 = 0x1E;
+constexpr std::uint8_t kFormatBits2 = 0x0C;
 
 constexpr unsigned kVersionMpeg1 = 3;
 constexpr unsigned kVersionMpeg2 = 2;
@@ -58,6 +64,19 @@ void CMP3ype::Reset() {
   open_ = false;
 }
 
+std::int32_t CMP3ype::chainFrameLength(ByteSpan window, std::size_t off) {
+  const std::int32_t len = mpegFrameLength(window, off);
+  if (len < 0 || !exact_) return len;
+  const auto format1 = static_cast<std::uint8_t>(window[off + 1] & kFormatBits1);
+  const auto format2 = static_cast<std::uint8_t>(window[off + 2] & kFormatBits2);
+  if (!haveFirstHeader_) {
+    haveFirstHeader_ = true;
+    firstHeader_[0] = format1;
+    firstHeader_[1] = format2;
+  }
+  return format1 == firstHeader_[0] && format2 == firstHeader_[1] ? len : -1;
+}
+
 // Units without data are passed over: they neither advance nor end an open file.
 void CMP3ype::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
   if (data == nullptr) return;
@@ -78,6 +97,9 @@ void CMP3ype::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t u
     open_ = true;
     start_ = unit;
     length_ = 0;
+    exact_ = settings().ExactLengths;
+    haveFirstHeader_ = false;
+    if (frames_ == 1) chainFrameLength(b, 0);  // the chain's first frame sets its format
   }
 
   // Each step moves forward by at least one byte, so the walk ends within the unit.
@@ -87,7 +109,7 @@ void CMP3ype::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t u
     position += skip_;
     remaining -= skip_;
     skip_ = 0;
-    const std::int32_t len = mpegFrameLength(window, position);
+    const std::int32_t len = chainFrameLength(window, position);
     if (len < 0) break;
     ++frames_;
     if (len == 0 || len > kMaxFrameLength) break;
@@ -100,7 +122,7 @@ void CMP3ype::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t u
   }
 
   // The chain ends at position.
-  if (frames_ >= kMinFrames) {
+  if (frames_ >= (exact_ ? kMinFramesExact : kMinFrames)) {
     std::uint64_t length = length_ + position;
     if (hasBytesAt(window, position, "TAG", 3)) length += kId3v1TagBytes;
     results_.push_back({start_, length, kChanceMayBeGood});

@@ -1,5 +1,6 @@
 // MP3 music: found by an ID3v2 tag or an MPEG audio frame header; the chain of frames is followed
-// frame by frame, and a chain of at least 500 frames is a file.
+// frame by frame, and a chain of at least 500 frames is a file. With exact lengths on, 10 frames
+// make a file, and the chain holds only frames of the first frame's version, layer and sample rate.
 #pragma once
 
 #include "platform/ByteOrder.h"
@@ -15,6 +16,7 @@ std::int32_t mpegFrameLength(ByteSpan b, std::size_t off);
 class CMP3ype : public CPlainTypeFilter {
  public:
   static constexpr std::uint64_t kMinFrames = 500;
+  static constexpr std::uint64_t kMinFramesExact = 10;
 
   void Reset() override;
   void Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) override;
@@ -23,7 +25,14 @@ class CMP3ype : public CPlainTypeFilter {
   std::u16string_view GetCategory() const override { return u"音乐和视频"; }
 
  private:
+  // Whether the frame header at off belongs to the open chain (any valid header, or with exact
+  // lengths one like the chain's first); its frame length, or -1.
+  std::int32_t chainFrameLength(ByteSpan window, std::size_t off);
+
   bool open_ = false;
+  bool exact_ = false;
+  bool haveFirstHeader_ = false;
+  std::uint8_t firstHeader_[2] = {};  // the format bits of the chain's first frame header
   std::uint64_t start_ = 0;
   std::uint32_t skip_ = 0;  // bytes from the current position to the next frame header
   std::uint64_t frames_ = 0;

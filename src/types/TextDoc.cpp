@@ -41,6 +41,8 @@ constexpr MarkupPrefix kPrefixes[] = {
 };
 
 constexpr std::size_t kLongestPrefix = 9;
+// Passed over before the markup prefixes when exact lengths are on.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::uint8_t foldAscii(std::uint8_t b) { return (b >= 'A' && b <= 'Z') ? static_cast<std::uint8_t>(b + 32) : b; }
 
@@ -92,22 +94,51 @@ void CTextDoc::Reset() {
   subtype_ = kPlain;
 }
 
+CTextDoc::Subtype CTextDoc::subtypeAt(const std::uint8_t* data, std::uint32_t unitSize, bool exact) {
+  ByteSpan first(data, std::min(readableBytes(unitSize), kLongestPrefix + kUtf8ByteOrderMark.size()));
+  if (exact && startsWithFolded(first, kUtf8ByteOrderMark)) first = first.subspan(kUtf8ByteOrderMark.size());
+  return subtypeOf(first.first(std::min(first.size(), kLongestPrefix)));
+}
+
+bool CTextDoc::opensRun(const std::uint8_t* data, std::uint32_t unitSize) const {
+  const std::size_t testLength = startTestLength(unitSize);
+  if (testLength == 0) return false;
+  if (settings().ExactLengths)
+    return ExactTextRun::opensRun(ByteSpan(data, readableBytes(unitSize)), testLength,
+                                  subtypeAt(data, unitSize, true) != kPlain);
+  return textPrefixLength(ByteSpan(data, testLength)) == testLength;
+}
+
+void CTextDoc::openRun(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
+  run_.begin(unit);
+  exact_ = settings().ExactLengths;
+  subtype_ = subtypeAt(data, unitSize, exact_);
+  if (exact_)
+    exactRun_.begin(subtype_ == kHtml  ? ExactTextRun::Markup::kHtml
+                    : subtype_ == kXml ? ExactTextRun::Markup::kXml
+                                       : ExactTextRun::Markup::kNone);
+}
+
+std::optional<std::size_t> CTextDoc::runEndInUnit(const std::uint8_t* data, std::uint32_t unitSize) {
+  if (exact_) return exactRun_.feed(ByteSpan(data, readableBytes(unitSize)), unitSize);
+  const std::size_t text = textPrefixLength(ByteSpan(data, unitSize));
+  if (text < unitSize) return text;
+  return std::nullopt;
+}
+
 void CTextDoc::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
   if (!run_.isOpen()) {
-    if (!data) return;
-    const std::size_t testLength = startTestLength(unitSize);
-    if (testLength == 0 || textPrefixLength(ByteSpan(data, testLength)) != testLength) return;
-    run_.begin(unit);
-    subtype_ = subtypeOf(ByteSpan(data, std::min(readableBytes(unitSize), kLongestPrefix)));
+    if (!data || !opensRun(data, unitSize)) return;
+    openRun(unit, data, unitSize);
   }
   if (!data) {
     run_.markUnavailable();
+    if (exact_) exactRun_.skipUnit();
     run_.addUnit(lists_[subtype_], unitSize, kMaxRunLength);
     return;
   }
-  const std::size_t text = textPrefixLength(ByteSpan(data, unitSize));
-  if (text < unitSize) {
-    run_.finishWithin(lists_[subtype_], run_.length() + text, kMaxRunLength);
+  if (const auto end = runEndInUnit(data, unitSize)) {
+    run_.finishWithin(lists_[subtype_], run_.length() + *end, kMaxRunLength);
     return;
   }
   run_.addUnit(lists_[subtype_], unitSize, kMaxRunLength);

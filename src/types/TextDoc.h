@@ -1,11 +1,14 @@
 // Runs of plain ASCII text in the unit stream, sorted by their first characters into plain
-// text, RTF, HTML and XML.
+// text, RTF, HTML and XML. With exact lengths on, a run also goes on through UTF-8 and GBK
+// characters, and markup ends with its document.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "platform/ByteOrder.h"
+#include "types/ExactTextRun.h"
 #include "types/TypeFilter.h"
 
 namespace tarvosk {
@@ -38,8 +41,18 @@ class CTextDoc : public CParentTypeFilter {
   static std::size_t startTestLength(std::uint32_t unitSize);
 
  private:
+  // The subtype of a run starting at data; with exact lengths a UTF-8 byte order mark before the
+  // markup is passed over.
+  static Subtype subtypeAt(const std::uint8_t* data, std::uint32_t unitSize, bool exact);
+  bool opensRun(const std::uint8_t* data, std::uint32_t unitSize) const;
+  void openRun(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize);
+  // The offset at which the run ends in this available unit, or nothing when it goes on.
+  std::optional<std::size_t> runEndInUnit(const std::uint8_t* data, std::uint32_t unitSize);
+
   CarvedFile run_;
   std::uint8_t subtype_ = kPlain;
+  bool exact_ = false;  // the run is followed by the exact rules
+  ExactTextRun exactRun_;
 };
 
 }  // namespace tarvosk

@@ -55,6 +55,18 @@ bool startsWithNoCase(ByteSpan b, std::size_t off, const char* prefix, std::size
 
 std::int64_t minTiffFileSize() { return settings().MinTiffFileSize; }
 
+// The version words of TIFF (42) and of the Olympus raw formats ("RO", "RS"), read either way.
+constexpr std::uint16_t kWholeHeaderVersions[] = {42, 0x2A00, 0x4F52, 0x524F, 0x5352, 0x5253};
+
+// A header that a file really begins with: a known version word and a first directory inside the
+// carving limit.
+bool wholeHeader(ByteSpan b) {
+  const std::uint16_t version = le16(b, kVersionOffset);
+  const std::uint32_t first = hasBytesAt(b, kByteOrderOffset, "II", 2) ? le32(b, kFirstIfdOffset) : be32(b, kFirstIfdOffset);
+  return std::find(std::begin(kWholeHeaderVersions), std::end(kWholeHeaderVersions), version) != std::end(kWholeHeaderVersions) &&
+         first >= kHeaderBytes && first <= kMaxCarvedFileLength;
+}
+
 }  // namespace
 
 CTiffType::CTiffType() : CParentTypeFilter(kListCount) {}
@@ -62,9 +74,16 @@ CTiffType::CTiffType() : CParentTypeFilter(kListCount) {}
 void CTiffType::Reset() {
   clearResults();
   file_.reset();
+  walking_ = false;
 }
 
 void CTiffType::report(std::uint64_t length, std::uint8_t chance) {
+  if (walking_) {
+    ruleReport_ = FoundFile{file_.startUnit(), length, chance};
+    ruleSubtype_ = subtype_;
+    file_.reset();
+    return;
+  }
   if (chance == kChancePoor)
     file_.closeEarly(lists_[subtype_], length);
   else
@@ -72,6 +91,7 @@ void CTiffType::report(std::uint64_t length, std::uint8_t chance) {
 }
 
 void CTiffType::start(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
+  if (walking_) giveUpWalk();  // the new file cuts the walked one short
   if (file_.isOpen() && static_cast<std::int64_t>(file_.length()) >= minTiffFileSize() && accepted())
     report(file_.length(), kChancePoor);
   file_.reset();
@@ -84,6 +104,47 @@ void CTiffType::start(std::uint64_t unit, const std::uint8_t* data, std::uint32_
   version_ = load16(b, kVersionOffset);
   nextIfd_ = load32(b, kFirstIfdOffset);
   if (nextIfd_ > kMaxCarvedFileLength) file_.reset();
+  walking_ = file_.isOpen() && settings().ExactLengths;
+  if (!walking_) return;
+  structure_.begin(little_, nextIfd_);
+  walkedFile_.begin(unit);
+  ruleReport_.reset();
+}
+
+void CTiffType::giveUpWalk() {
+  walking_ = false;
+  if (!file_.isOpen() && ruleReport_) {
+    const FoundFile f = *ruleReport_;
+    lists_[ruleSubtype_].push_back(f);
+  }
+  ruleReport_.reset();
+}
+
+void CTiffType::finishWalk() {
+  walking_ = false;
+  ruleReport_.reset();
+  file_.reset();
+  if (const auto& make = structure_.makePrefix()) {
+    const ByteSpan text(make->data(), make->size());
+    for (const Maker& maker : kMakers) {
+      if (startsWithNoCase(text, 0, maker.prefix, maker.length)) {
+        subtype_ = maker.subtype;
+        break;
+      }
+    }
+  }
+  const std::uint64_t end = structure_.end();
+  if (static_cast<std::int64_t>(end) >= minTiffFileSize() && accepted()) walkedFile_.finish(lists_[subtype_], end);
+  else walkedFile_.reset();
+}
+
+void CTiffType::followStructure(const std::uint8_t* data, std::uint32_t unitSize) {
+  const ByteSpan window = data ? unitWithLookAhead(data, unitSize) : ByteSpan{};
+  const TiffStructure::Walk walk = structure_.feed(window, unitSize, walkedFile_.length());
+  if (!data) walkedFile_.markUnavailable();
+  walkedFile_.addUnit(lists_[subtype_], unitSize, std::numeric_limits<std::uint64_t>::max());
+  if (walk == TiffStructure::Walk::kBroken || walkedFile_.length() > kMaxCarvedFileLength) giveUpWalk();
+  else if (walk == TiffStructure::Walk::kComplete && walkedFile_.length() >= structure_.end()) finishWalk();
 }
 
 bool CTiffType::lastValue(ByteSpan window, std::size_t entry, std::uint32_t value, std::uint32_t count,
@@ -200,8 +261,14 @@ CTiffType::Walk CTiffType::walkIfds(const std::uint8_t* data, std::uint32_t unit
 void CTiffType::Feed(std::uint64_t unit, const std::uint8_t* data, std::uint32_t unitSize) {
   if (data != nullptr && unitSize >= kHeaderBytes) {
     const ByteSpan b = unitOnly(data, unitSize);
-    if (hasBytesAt(b, kByteOrderOffset, "II", 2) || hasBytesAt(b, kByteOrderOffset, "MM", 2)) start(unit, data, unitSize);
+    // With exact lengths, inside the reach of the walked file's structure only a whole header
+    // starts a file: pixels often repeat a byte.
+    const bool insideWalkedFile = walking_ && walkedFile_.length() < structure_.knownExtent();
+    if ((hasBytesAt(b, kByteOrderOffset, "II", 2) || hasBytesAt(b, kByteOrderOffset, "MM", 2)) &&
+        (!insideWalkedFile || wholeHeader(b)))
+      start(unit, data, unitSize);
   }
+  if (walking_) followStructure(data, unitSize);
   if (!file_.isOpen()) return;
   if (data == nullptr) {
     file_.markUnavailable();

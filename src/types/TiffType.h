@@ -1,9 +1,14 @@
 // TIFF pictures and the TIFF-based camera raw formats: found by the "II" or "MM" byte-order mark;
 // the IFD chain is walked to the largest strip, the JPEG thumbnail or the last IFD, and the Make
-// tag sorts each find into its maker's list.
+// tag sorts each find into its maker's list. With exact lengths on, the whole structure is walked
+// beside that rule (TiffStructure) and gives the length; a file whose structure cannot be walked
+// is reported as the rule decides.
 #pragma once
 
+#include <optional>
+
 #include "platform/ByteOrder.h"
+#include "types/TiffStructure.h"
 #include "types/TypeFilter.h"
 
 namespace tarvosk {
@@ -35,7 +40,14 @@ class CTiffType : public CParentTypeFilter {
   bool lastValue(ByteSpan window, std::size_t entry, std::uint32_t value, std::uint32_t count, std::uint32_t elementBytes,
                  std::uint32_t unitSize, std::uint32_t& last) const;
   bool accepted() const { return subtype_ != kPlainTiff || version_ == kTiffVersion; }
+  // Reports the open file into its maker's list, or, while its structure is being walked, keeps
+  // the report for the case that the walk fails.
   void report(std::uint64_t length, std::uint8_t chance);
+  // The exact walk of the open file through one unit; it ends the file when its end is reached.
+  void followStructure(const std::uint8_t* data, std::uint32_t unitSize);
+  // The structure cannot be walked: the rule's report stands.
+  void giveUpWalk();
+  void finishWalk();
   std::uint16_t load16(ByteSpan b, std::size_t off) const { return little_ ? le16(b, off) : be16(b, off); }
   std::uint32_t load32(ByteSpan b, std::size_t off) const { return little_ ? le32(b, off) : be32(b, off); }
 
@@ -51,6 +63,13 @@ class CTiffType : public CParentTypeFilter {
   std::uint32_t thumbnailOffset_ = 0;
   std::uint32_t thumbnailLength_ = 0;
   std::uint8_t subtype_ = kPlainTiff;
+
+  // With exact lengths.
+  bool walking_ = false;
+  TiffStructure structure_;
+  CarvedFile walkedFile_;  // counts the units of the walked file, which the rule may have left
+  std::optional<FoundFile> ruleReport_;
+  std::uint8_t ruleSubtype_ = kPlainTiff;
 };
 
 }  // namespace tarvosk

@@ -44,7 +44,7 @@ void listThroughMft(const FileEntry& entry, FileUnits& out) {
   DWORD clusterSize = 0;
   std::vector<BYTE> record;
   ByteSpan data;
-  NtfsDataLookup found = findNtfsFileData(entry.handle, entry.id, record, data);
+  NtfsDataLookup found = findNtfsFileData(entry.handle, mftRecordNumberOf(entry), record, data);
   if (found == NtfsDataLookup::RecordUnreadable || GetNTFSClusterSize(entry.handle, &clusterSize) != 0) {
     tell(res::IDS_FILE_DAMAGED, 0);
     return;

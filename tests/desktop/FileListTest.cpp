@@ -77,6 +77,18 @@ class FileListTest : public QObject {
     QCOMPARE(t.rowNames(), (QStringList{"a file.txt", "B"}));
   }
 
+  void autoSortSortsEachFolderAsItIsShown() {
+    FrameUnderTest t({fixtureImage("desktop-fat.img")});
+    settings().UseAutoSort = true;
+    QVERIFY(t.open(QStringLiteral("C:\\Docs")));
+    QCOMPARE(t.rowNames(), (QStringList{"holiday photo.jpg", "my notes.txt", "rep sheet.xls", "Report of May.doc"}));
+    QVERIFY(t.frame().fileView()->header()->isSortIndicatorShown());
+    settings().UseAutoSort = false;
+    QVERIFY(t.open(QStringLiteral("C:\\A")));
+    QVERIFY(!t.frame().fileView()->header()->isSortIndicatorShown());
+    QCOMPARE(t.rowNames(), (QStringList{"B", "a file.txt"}));  // the order of the volume
+  }
+
   void typeAheadFindsTheNextNameWrappingRound() {
     FrameUnderTest t({fixtureImage("desktop-fat.img")});
     QVERIFY(t.open(QStringLiteral("C:\\Docs")));

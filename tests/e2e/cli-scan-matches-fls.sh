@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # scan --format tsv lists exactly the deleted files and folders that sleuthkit's fls -r -d sees,
-# with their paths and file sizes: on FAT12, FAT16 and FAT32 volumes made by mkfs.fat and mtools,
+# with their paths and file sizes: on FAT12, FAT16 and FAT32 volumes made by mkfs.fat and mtools
+# (among them volumes whose folder trees spanning several clusters were removed with mdeltree),
 # and on an NTFS volume written through ntfs-3g.
 set -euo pipefail
 cli=$1 fixtures=$2
@@ -8,7 +9,8 @@ cli=$1 fixtures=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
-for image in fat12.img fat16.img fat32-s1.img fat32-s4.img ntfs-files.img; do
+for image in fat12.img fat16.img fat32-s1.img fat32-s4.img removed-fat12.img removed-fat16.img removed-fat32.img \
+  ntfs-files.img; do
   "$cli" --no-devices --image "$fixtures/$image" scan C: --format tsv | deleted_in_listing | sort > "$tmp/ours"
   deleted_by_fls "$fixtures/$image" | cut -f 1,2 | sort > "$tmp/theirs"
   [ -s "$tmp/theirs" ] || { echo "$image: fls lists no deleted entries"; exit 1; }

@@ -4,18 +4,33 @@ command -v fls >/dev/null && command -v icat >/dev/null || { echo "sleuthkit (fl
 # deleted_by_fls IMAGE: every deleted entry fls -r -d sees, one a line: the path as the listing
 # writes it ("\" separated, from the root; fls's orphans in \ORPHAN), "folder" or the file size,
 # and the inode. fls's made-up names for MFT records that hold no name ($OrphanFiles/OrphanFile-N)
-# are not files and are left out.
+# are not files and are left out. fls puts the entries that lie past the first cluster of a
+# removed folder among its orphans, under their short names; where the image comes with
+# IMAGE.before.fls, the listing from before the removal, they go back to the paths their slots
+# held then.
 deleted_by_fls() {
-  fls -r -d -p -l "$1" | awk -F'\t' '
+  local before=/dev/null
+  [ -f "$1.before.fls" ] && before=$1.before.fls
+  fls -r -d -p -l "$1" | awk -F'\t' -v before="$before" '
+    function inode_of(head,    type) {
+      split(head, type, " ")
+      sub(/:$/, "", type[length(type)])
+      return type[length(type)]
+    }
+    BEGIN {
+      while ((getline line < before) > 0) {
+        split(line, field, "\t")
+        earlier[inode_of(field[1])] = field[2]
+      }
+    }
     $2 ~ /^\$OrphanFiles\/OrphanFile-[0-9]+$/ { next }
     {
-      split($1, type, " ")
-      inode = type[length(type)]
-      sub(/:$/, "", inode)
+      inode = inode_of($1)
       path = $2
+      if (path ~ /^\$OrphanFiles\// && (inode in earlier)) path = earlier[inode]
       sub(/^\$OrphanFiles\//, "ORPHAN/", path)
       gsub("/", "\\", path)
-      print "\\" path "\t" (substr(type[1], 3, 1) == "d" ? "folder" : $7) "\t" inode
+      print "\\" path "\t" (substr($1, 3, 1) == "d" ? "folder" : $7) "\t" inode
     }'
 }
 

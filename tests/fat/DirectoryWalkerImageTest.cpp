@@ -15,6 +15,14 @@
 namespace tarvosk::test {
 namespace {
 
+// "fat32-s1.img" as a test name: fat32_s1_img.
+std::string imageTestName(const ::testing::TestParamInfo<const char*>& param) {
+  std::string n = param.param;
+  std::replace(n.begin(), n.end(), '.', '_');
+  std::replace(n.begin(), n.end(), '-', '_');
+  return n;
+}
+
 std::string upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -144,7 +152,8 @@ TEST_P(WalkerOnRealVolumes, SubfoldersBeginWithDotAndDotDot) {
 }
 
 TEST_P(WalkerOnRealVolumes, LiveFoldersEndWithNoMoreEntries) {
-  // Live folders end with 2; deleted folders end with 4 (their list holds one cluster) or 1.
+  // Live folders end with 2; deleted folders with 4 (past the end of their list), 1, or 2 where a
+  // cluster after the first ends them.
   std::size_t noMore = std::count(walk_.folderEndCodes.begin(), walk_.folderEndCodes.end(), LAYER_NO_MORE);
   EXPECT_GE(noMore, 6u);  // root, DIR, Many, Projects, Alpha, Beta
   for (DWORD code : walk_.folderEndCodes) EXPECT_TRUE(code == 1 || code == 2 || code == 4) << code;
@@ -170,12 +179,45 @@ TEST_P(WalkerOnRealVolumes, LiveClusterListsFollowTheChainsIstatLists) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WalkerOnRealVolumes,
                          ::testing::Values("fat12.img", "fat16.img", "fat16-s1.img", "fat32-s1.img", "fat32-s4.img"),
-                         [](const auto& param) {
-                           std::string n = param.param;
-                           std::replace(n.begin(), n.end(), '.', '_');
-                           std::replace(n.begin(), n.end(), '-', '_');
-                           return n;
-                         });
+                         imageTestName);
+
+// Folder trees written in one piece and removed whole with mdeltree (folders of 1, 2 and 5
+// clusters, long and Chinese names, 512-byte to 32 KiB clusters; three folders fill their last
+// cluster and are followed by another folder, random bytes and zeros). Each removed folder is
+// followed through the clusters istat listed for it before the removal, no further, and every
+// entry fls listed then comes back at its path.
+class WalkerOnRemovedTrees : public FatImagesTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WalkerOnRemovedTrees, FollowsEachRemovedFolderThroughTheClustersItHad) {
+  const FatOracle before = readFatOracle(fixturePath(GetParam()) + ".before");
+  const DWORD volume = openVolume(attachFatFixture(GetParam()));
+  ASSERT_NE(volume, INVALID_LAYER_HANDLE);
+  const WalkResult walk = walkVolume(volume);
+  std::vector<std::string> paths(walk.entries.size());
+  std::map<std::string, const WalkedEntry*> byPath;
+  for (std::size_t i = 0; i < walk.entries.size(); ++i) {
+    const WalkedEntry& e = walk.entries[i];
+    if (e.name == u"." || e.name == u".." || e.volumeLabel) continue;
+    paths[i] = (e.parentIndex < 0 ? "" : paths[static_cast<std::size_t>(e.parentIndex)] + "/") + utf16ToUtf8(e.name);
+    byPath[paths[i]] = &e;
+  }
+  std::size_t folders = 0;
+  for (const auto& o : before.entries) {
+    auto it = byPath.find(o.path);
+    ASSERT_NE(it, byPath.end()) << GetParam() << ": \"" << o.path << "\" was not returned";
+    EXPECT_TRUE(it->second->deleted) << o.path;
+    EXPECT_EQ(it->second->size, o.folder ? 0 : o.size) << o.path;
+    if (!o.folder) continue;
+    EXPECT_EQ(it->second->clusterList, before.clustersOf(o)) << GetParam() << ": " << o.path;
+    ++folders;
+  }
+  EXPECT_EQ(folders, 10u);
+  EXPECT_EQ(byPath.size(), before.entries.size()) << "entries beyond those of the removed trees";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, WalkerOnRemovedTrees,
+                         ::testing::Values("removed-fat12.img", "removed-fat16.img", "removed-fat32.img"),
+                         imageTestName);
 
 }  // namespace
 }  // namespace tarvosk::test

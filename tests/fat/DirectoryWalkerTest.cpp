@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "FatWalk.h"
+#include "fat/DirectoryEntry.h"
 #include "fat/DirectoryWalker.h"
+#include "fat/FatFileRecord.h"
 #include "fat/FatVolume.h"
 #include "support/CapturedLog.h"
 #include "support/FatImagesTest.h"
@@ -61,6 +64,30 @@ class DirectoryWalkerTest : public FatImagesTest {
       auto e = shortEntry(name, kFile, 0, 10);
       all.insert(all.end(), e.begin(), e.end());
     }
+    return all;
+  }
+  // The same entries as a removed folder holds them: each marked deleted.
+  static std::vector<std::uint8_t> deletedFiles(int count, int from = 0) {
+    std::vector<std::uint8_t> all = files(count, from);
+    for (std::size_t i = 0; i < all.size(); i += 32) all[i] = 0xE5;
+    return all;
+  }
+  // A file entry with a long name: its fragments (last part first, each carrying the checksum of
+  // the short entry) and then the short entry short11; deleted marks every slot deleted.
+  static std::vector<std::uint8_t> longNamed(const std::u16string& name, const std::string& short11, bool deleted) {
+    std::vector<std::uint8_t> entry = shortEntry(short11, kFile, 20, 100);
+    const std::uint8_t checksum = shortNameChecksum(ByteSpan(entry));
+    const std::size_t parts = (name.size() + 12) / 13;
+    std::vector<std::uint8_t> all;
+    for (std::size_t part = parts; part >= 1; --part) {
+      auto f = longNameFragment(static_cast<std::uint8_t>(part | (part == parts ? 0x40 : 0)),
+                                name.substr((part - 1) * 13, 13));
+      f[13] = checksum;
+      if (deleted) f[0] = 0xE5;
+      all.insert(all.end(), f.begin(), f.end());
+    }
+    if (deleted) entry[0] = 0xE5;
+    all.insert(all.end(), entry.begin(), entry.end());
     return all;
   }
 };
@@ -220,6 +247,114 @@ TEST_F(DirectoryWalkerTest, ADeletedFolderEndsAtItsFirstClusterOrAtForeignData) 
   EXPECT_TRUE(log.contains(" FAT WARNING  FAT_GetNextFile(): 3 is not a valid entry\r\n"));
   FAT_CloseHandle(gone);
   FAT_CloseHandle(taken);
+}
+
+// A removed folder whose first cluster is full: the cluster after it is taken as more of the
+// folder only when it is free and every slot up to the folder's end reads as an entry of it.
+TEST_F(DirectoryWalkerTest, ADeletedFolderGoesOnIntoTheNextClusterOnlyWhereItReadsAsMoreOfIt) {
+  std::mt19937 random(24);
+  std::vector<std::uint8_t> noise(512);
+  for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+  const auto full = concat({dotEntries(0, 0), deletedFiles(14)});
+  std::vector<std::uint8_t> endsInFragments = concat({dotEntries(0, 0), deletedFiles(12)});
+  const auto crossing = longNamed(u"a name across clusters.txt", "ANAMEA~1TXT", true);
+  endsInFragments.insert(endsInFragments.end(), crossing.begin(), crossing.begin() + 64);
+  auto wrongChecksum = longNamed(u"other name.txt", "OTHERN~1TXT", false);
+  wrongChecksum[13] ^= 1;
+  // The fragments of a deleted entry whose lost first byte would have to be "*".
+  const auto impossibleFirstByte = longNamed(u"star name.txt", "*TARNA~1TXT", true);
+  // A fragment's cluster field (offset 26) is always 0.
+  auto clusterInFragment = longNamed(u"odd.txt", "ODD     TXT", true);
+  clusterInFragment[26] = 5;
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> first, next;  // the folder's first cluster and the one after it
+    std::uint32_t nextEntry;                // the FAT entry of the one after
+    std::size_t entries;                    // returned, "." and ".." included
+    const char* endsBecause;                // part of the rule the log names; null: the folder goes on
+    std::u16string lastName = {};           // the name of the last entry, where it matters
+  };
+  const std::vector<Case> cases = {
+      {"more deleted entries, then the end", full, deletedFiles(3, 14), 0, 19, nullptr},
+      {"a long name that crosses into it", endsInFragments, {crossing.begin() + 64, crossing.end()}, 0, 15, nullptr,
+       u"a name across clusters.txt"},
+      {"live-looking entries and a long name", full,
+       concat({files(2, 20), longNamed(u"still here.txt", "STILLH~1TXT", false)}), 0, 19, nullptr},
+      {"zeros", full, {}, 0, 16, "an end-of-folder slot"},
+      {"another folder's first cluster", full, concat({dotEntries(0, 0), deletedFiles(3)}), 0, 16,
+       "\"..\" of another folder"},
+      {"random bytes", full, noise, 0, 16, ""},  // whichever rule comes first
+      {"a character no short name holds", full, shortEntry("\xE5" "AD*NAMETXT", kFile, 0, 1), 0, 16,
+       "no name characters"},
+      {"entries in a cluster that is in use", full, deletedFiles(3, 14), 0xFFFF, 16, "not free"},
+      {"a start cluster beyond the volume", full, shortEntry("\xE5" "EYOND  TXT", kFile, 6000, 10), 0, 16,
+       "start cluster"},
+      {"a folder without a cluster", full, shortEntry("\xE5" "UBDIR", kFolder, 0, 0), 0, 16, "start cluster"},
+      {"a volume label", full, shortEntry("LABEL", 0x08, 0, 0), 0, 16, "attribute bits"},
+      {"a size beyond the volume", full, shortEntry("\xE5" "IG     BIN", kFile, 20, 0xFFFFFF00u), 0, 16, "size"},
+      {"a fragment with a cluster field", full, clusterInFragment, 0, 16, "fragment is malformed"},
+      {"fragments of another name", full, wrongChecksum, 0, 16, "checksum"},
+      {"a deleted entry no checksum fits", full, impossibleFirstByte, 0, 16, "checksum"},
+  };
+  // Case i: a deleted folder CASEnn in the root (nn = i) whose first cluster is 10 + 3i.
+  auto caseName = [](std::size_t i) {
+    return std::string("CASE") + static_cast<char>('0' + i / 10) + static_cast<char>('0' + i % 10);
+  };
+  FatImageBuilder b(layout());
+  std::vector<std::uint8_t> root;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const auto first = static_cast<std::uint32_t>(10 + 3 * i);
+    auto entry = shortEntry("\xE5" + caseName(i), kFolder, first, 0);
+    root.insert(root.end(), entry.begin(), entry.end());
+    std::vector<std::uint8_t> firstBytes = cases[i].first;
+    putLe16(&firstBytes[26], static_cast<std::uint16_t>(first));
+    b.putCluster(first, firstBytes);
+    if (!cases[i].next.empty()) b.putCluster(first + 1, cases[i].next);
+    if (cases[i].nextEntry) b.setEntry(first + 1, cases[i].nextEntry);
+  }
+  b.putRootDirectory(root);
+  const DWORD volume = open(b);
+  CapturedLog log;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    const std::string name = caseName(i);
+    const DWORD folder = openChild(volume, u"\u00E5" + std::u16string(name.begin(), name.end()));
+    ASSERT_NE(folder, 0u);
+    DWORD end = 0;
+    const auto entries = walkFolder(folder, end);
+    EXPECT_EQ(entries.size(), cases[i].entries);
+    const std::uint64_t first = 10 + 3 * i;
+    const std::vector<std::uint64_t> expected =
+        cases[i].endsBecause ? std::vector<std::uint64_t>{first} : std::vector<std::uint64_t>{first, first + 1};
+    EXPECT_EQ(FAT_GetFileRecord(folder)->clusterList, expected);
+    if (cases[i].endsBecause) {
+      const std::string text = log.text();
+      const std::size_t at = text.find("deleted folder ends before cluster " + std::to_string(first + 1));
+      ASSERT_NE(at, std::string::npos);
+      const std::string line = text.substr(at, text.find('\n', at) - at);
+      EXPECT_NE(line.find(cases[i].endsBecause), std::string::npos) << line;
+    }
+    if (!cases[i].lastName.empty() && !entries.empty()) {
+      EXPECT_EQ(entries.back().name, cases[i].lastName);
+    }
+    FAT_CloseHandle(folder);
+  }
+}
+
+TEST_F(DirectoryWalkerTest, ADeletedFolderIsFollowedThroughNoMoreClustersThanHold65536Entries) {
+  FatImageBuilder b(layout());
+  b.putRootDirectory(shortEntry("\xE5HUGE", kFolder, 10, 0));
+  b.putCluster(10, concat({dotEntries(10, 0), deletedFiles(14)}));
+  // 512-byte clusters: 4096 of them hold 65,536 entries; more follow on disk.
+  for (int c = 11; c < 10 + 4096 + 8; ++c) b.putCluster(static_cast<std::uint64_t>(c), deletedFiles(16, 16 * c));
+  const DWORD volume = open(b);
+  const DWORD folder = openChild(volume, u"\u00E5HUGE");
+  ASSERT_NE(folder, 0u);
+  DWORD end = 0;
+  EXPECT_EQ(walkFolder(folder, end).size(), 65536u);
+  EXPECT_EQ(end, 4u);
+  EXPECT_EQ(FAT_GetFileRecord(folder)->clusterList.size(), 4096u);
+  FAT_CloseHandle(folder);
 }
 
 TEST_F(DirectoryWalkerTest, AFolderClusterThatCannotBeReadIsDamaged) {

@@ -76,8 +76,12 @@ WalkResult walkVolume(DWORD volumeHandle) {
       }
       result.entries.push_back(e);
       const bool dots = e.name == u"." || e.name == u"..";
-      if (e.folder && !dots && !e.volumeLabel && depth < 16)
-        walk(info.handle, static_cast<long>(result.entries.size() - 1), depth + 1);
+      if (e.folder && !dots && !e.volumeLabel && depth < 16) {
+        const std::size_t index = result.entries.size() - 1;
+        walk(info.handle, static_cast<long>(index), depth + 1);
+        // A deleted folder's list grows as far as its walk went on.
+        if (const FatFileRecord* r = FAT_GetFileRecord(info.handle)) result.entries[index].clusterList = r->clusterList;
+      }
       FAT_CloseHandle(info.handle);
     }
   };

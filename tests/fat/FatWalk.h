@@ -21,7 +21,7 @@ struct WalkedEntry {
   std::uint64_t startCluster = 0;
   std::uint32_t size = 0;
   std::uint32_t clusterCount = 0;
-  std::vector<std::uint64_t> clusterList;
+  std::vector<std::uint64_t> clusterList;  // walkVolume: as it stands after the folder's walk
   DWORD handle = 0;
   DWORD depth = 0;
 };

@@ -14,9 +14,10 @@ set -euo pipefail
 out=${1:?usage: build-disk-fixtures.sh OUTPUT_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/fixture-set.sh"
+source "$here/deleted-files.sh"
 "$here/build-media-fixtures.sh" "$out"
 "$here/build-doc-fixtures.sh" "$out"
-begin_fixture_set disk "$here/build-disk-fixtures.sh" "$out" "$out/.stamp-media" "$out/.stamp-docs"
+begin_fixture_set disk "$here/build-disk-fixtures.sh" "$out" "$out/.stamp-media" "$out/.stamp-docs" "$here/deleted-files.sh"
 need_tools mkfs.fat mcopy mdel sfdisk fls istat truncate
 export MTOOLS_SKIP_CHECK=1
 
@@ -35,48 +36,19 @@ order=(picture.bmp cjpeg.jpg magick.jpg exif.jpg little.tif big.tif make-canon.t
 make_scratch
 head -c 3000 /dev/zero > "$tmp/keep"
 
-# fill VOLUME: every file, a kept file after each, then the files deleted. The long names keep
-# their first letter in the deleted entries, so that sleuthkit names them whole.
-fill() {
-  local n=0 f
-  for f in "${order[@]}"; do
-    n=$((n + 1))
-    mcopy -i "$1" "$files/$f" "::/Deleted $f"
-    mcopy -i "$1" "$tmp/keep" "::/KEEP$n.BIN"
-  done
-  for f in "${order[@]}"; do mdel -i "$1" "::/Deleted $f"; done
-}
-
-# starts IMAGE PARTITION_SECTOR: name, first sector in the image and size of each deleted file.
-starts() {
-  local img=$1 offset=$2 inode name sector
-  : > "$img.starts"
-  fls -r -d -p -o "$offset" "$img" > "$img.fls"
-  while IFS=$'\t' read -r inode name; do
-    name=${name#Deleted }
-    inode=${inode##* }
-    inode=${inode%:}
-    # awk reads istat's whole output: leaving early would end istat by SIGPIPE.
-    sector=$(istat -o "$offset" "$img" "$inode" | awk 'f && !p { print $1; p = 1 } /^Sectors:/ { f = 1 }')
-    [ -n "$sector" ] || fail "istat gives no sector for $name on $img"
-    printf '%s\t%s\t%s\n' "$name" "$((sector + offset))" "$(stat -c %s "$files/$name")" >> "$img.starts"
-  done < <(grep -v 'KEEP' "$img.fls")
-  [ "$(wc -l < "$img.starts")" = "${#order[@]}" ] || fail "sleuthkit does not list all ${#order[@]} deleted files on $img"
-}
-
 img="$out/carve-fat32.img"
 rm -f "$img" "$img".*
 truncate -s 72M "$img"
 mkfs.fat -F 32 -s 2 -n CARVE32 "$img" >>"$log" 2>&1
-fill "$img" >>"$log" 2>&1
-starts "$img" 0
+copy_then_delete "$img" "$files" "$tmp/keep" "${order[@]}" >>"$log" 2>&1
+deleted_starts "$img" 0 "$files" "${#order[@]}"
 
 disk="$out/carve-disk.img"
 rm -f "$disk" "$disk".*
 truncate -s 80M "$disk"
 printf 'label: dos\nstart=2048, type=c\n' | sfdisk -q "$disk" >>"$log" 2>&1
 mkfs.fat -F 32 -s 1 -n CARVEDISK --offset 2048 -h 2048 "$disk" $(( (163840 - 2048) / 2 )) >>"$log" 2>&1
-fill "$disk@@1048576" >>"$log" 2>&1
-starts "$disk" 2048
+copy_then_delete "$disk@@1048576" "$files" "$tmp/keep" "${order[@]}" >>"$log" 2>&1
+deleted_starts "$disk" 2048 "$files" "${#order[@]}"
 
 end_fixture_set

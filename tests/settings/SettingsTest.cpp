@@ -56,6 +56,7 @@ TEST_F(SettingsTest, AFreshProfileGetsTheDefaultsAndTheKey) {
   EXPECT_EQ(s.MinTextFileSize, 800);
   EXPECT_EQ(s.MinTiffFileSize, 8192);
   EXPECT_TRUE(s.RestoreFolder.empty());
+  EXPECT_FALSE(s.ExactLengths) << "the classic length rules stay the default";
   HKEY k = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &k), static_cast<LONG>(ERROR_SUCCESS));
   RegCloseKey(k);
@@ -94,13 +95,14 @@ TEST_F(SettingsTest, AStoredMinimumTextSizeIsWhatTheTextRecogniserRequires) {
   }
 }
 
-TEST_F(SettingsTest, SavingWritesSevenValuesAndNeverTheMinimumSizes) {
+TEST_F(SettingsTest, SavingWritesEightValuesAndNeverTheMinimumSizes) {
   LoadSettings();
   settings().SameDriveWarn = false;
+  settings().ExactLengths = true;
   settings().RestoreFolder = u"/home/用户/恢复";
   SaveSettings();
   for (const char16_t* name : {u"SameDriveWarn", u"ShowEmptyFolders", u"ShowRecoveryChanses", u"UseAutoSort",
-                               u"ShowWizardOnStartUp", u"ScanRecycleBin", u"RestoreFolder"})
+                               u"ShowWizardOnStartUp", u"ScanRecycleBin", u"RestoreFolder", u"ExactLengths"})
     EXPECT_TRUE(hasValue(name)) << std::string(name, name + 4);
   EXPECT_FALSE(hasValue(u"MinTextFileSize"));
   EXPECT_FALSE(hasValue(u"MinTiffFileSize"));
@@ -115,6 +117,7 @@ TEST_F(SettingsTest, SavingWritesSevenValuesAndNeverTheMinimumSizes) {
   settings() = Settings{};
   LoadSettings();
   EXPECT_FALSE(settings().SameDriveWarn);
+  EXPECT_TRUE(settings().ExactLengths);
   EXPECT_EQ(settings().RestoreFolder, u"/home/用户/恢复");
 }
 

@@ -24,6 +24,7 @@ class CarvingDisk {
   std::uint32_t unitSize() const { return unitSize_; }
   std::uint64_t units() const { return bytes_.size() / unitSize_; }
   const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+  std::vector<std::uint8_t>& raw() { return bytes_; }
 
   // Random units. Their first byte is 0, so that no start signature of any recogniser begins
   // in them by chance.

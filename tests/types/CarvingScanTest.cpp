@@ -19,6 +19,7 @@
 #include "shell/TypeTree.h"
 #include "support/AttachedImages.h"
 #include "support/FakeUi.h"
+#include "support/ScopedExactLengths.h"
 #include "support/TestSupport.h"
 #include "types/TypeTable.h"
 #include "volfs/FileSystems.h"
@@ -33,7 +34,7 @@ struct DeletedFile {
   std::uint64_t size = 0;
 };
 
-std::vector<DeletedFile> deletedFiles(const std::string& image) {
+std::vector<DeletedFile> deletedFiles(const std::string& image, std::size_t count = 25) {
   std::ifstream in(fixturePath(image + ".starts"));
   std::vector<DeletedFile> files;
   std::string line;
@@ -44,7 +45,7 @@ std::vector<DeletedFile> deletedFiles(const std::string& image) {
     fields >> f.sector >> f.size;
     files.push_back(f);
   }
-  EXPECT_EQ(files.size(), 25u) << "the fixture's oracle of " << image;
+  EXPECT_EQ(files.size(), count) << "the fixture's oracle of " << image;
   return files;
 }
 
@@ -125,9 +126,10 @@ class CarvingScanTest : public AttachedImagesTest {
   }
   // The length the rules give each original: its own size, except for a PDF with one end marker
   // (it runs until the next PDF starts) and ImageMagick's TIFFs, whose directory follows the
-  // strips (the file ends where the directory begins).
+  // strips (the file ends where the directory begins). With exact lengths, always its own size.
   std::uint64_t carvedLength(const DeletedFile& file, const std::vector<std::uint8_t>& original,
                              const std::vector<DeletedFile>& files, std::uint64_t sectorsPerUnit) {
+    if (settings().ExactLengths) return file.size;
     if (file.name == "single.pdf") return singleMarkerPdfLength(files, sectorsPerUnit);
     if (file.name == "little.tif") return le32(ByteSpan(original.data(), original.size()), 4);
     if (file.name == "big.tif") return be32(ByteSpan(original.data(), original.size()), 4);
@@ -137,7 +139,7 @@ class CarvingScanTest : public AttachedImagesTest {
   // rules give; the recovered bytes are the original's, as far as that length reaches.
   void expectEveryFileCarved(DriveFileList& list, const std::vector<DeletedFile>& files,
                              const std::function<std::uint64_t(std::uint64_t sector)>& unitOfSector,
-                             std::uint64_t sectorsPerUnit) {
+                             std::uint64_t sectorsPerUnit, const std::string& originals = "carve-files/") {
     for (const DeletedFile& file : files) {
       SCOPED_TRACE(file.name);
       const CarvedType type = carvedTypeOf(file.name);
@@ -146,7 +148,7 @@ class CarvingScanTest : public AttachedImagesTest {
       ASSERT_NE(carved, nullptr) << "nothing carved at unit " << unit << " in " << utf16ToUtf8(type.folder);
       EXPECT_EQ(carved->name, u"file" + utf8ToUtf16(std::to_string(unit)) + type.extension);
       EXPECT_TRUE(carved->deleted);
-      std::vector<std::uint8_t> original = readWholeFile(fixturePath("carve-files/" + file.name));
+      std::vector<std::uint8_t> original = readWholeFile(fixturePath(originals + file.name));
       ASSERT_EQ(original.size(), file.size);
       const std::uint64_t length = carvedLength(file, original, files, sectorsPerUnit);
       EXPECT_EQ(carved->size, length);
@@ -262,6 +264,19 @@ TEST_F(CarvingScanTest, ClearingOnlyTheNikonItemListsTheTiffFilesAndNoNikonFolde
       tiffs.push_back(u"file" + utf8ToUtf16(std::to_string(clusterOfSector(f.sector))) + u".tif");
   EXPECT_EQ(carvedNames(list, folder(list, u"Tiff 图像", u".tif")), tiffs) << "the TIFF pictures and nothing else";
   EXPECT_NE(folder(list, u"Olympus 原始图像", u".orf"), nullptr) << "the other raw types stay";
+}
+
+TEST_F(CarvingScanTest, ExactLengthsCarveEveryDeletedFileWholeAtItsFirstCluster) {
+  test::ScopedExactLengths exact;
+  attachFixture("carve-fat32.img");
+  expectEveryFileCarved(carve(u"C:"), deletedFiles("carve-fat32.img"), [&](std::uint64_t s) { return clusterOfSector(s); }, 2);
+}
+
+TEST_F(CarvingScanTest, ExactLengthsCarveTiffsPdfsChineseTextMusicAndVideoWhole) {
+  test::ScopedExactLengths exact;
+  attachFixture("exact-fat32.img");
+  expectEveryFileCarved(carve(u"C:"), deletedFiles("exact-fat32.img", 19), [&](std::uint64_t s) { return clusterOfSector(s); },
+                        4, "exact-files/");
 }
 
 }  // namespace

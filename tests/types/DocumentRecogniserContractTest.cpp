@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScopedExactLengths.h"
 #include "support/UnitFeeder.h"
 #include "types/CompoundDoc.h"
 #include "types/DocTestSupport.h"
@@ -298,6 +299,40 @@ TYPED_TEST(DocumentRecogniserContract, ResetEmptiesResultsAndDropsTheOpenFile) {
     for (std::uint64_t u = 1; u < disk.unitCount(); ++u) family.fed().Feed(u, fence.load(disk.span(), u), unitSize);
     for (const auto* list : family.lists())
       for (const FoundFile& found : *list) EXPECT_NE(found.startUnit, 0u);
+  }
+}
+
+// With exact lengths on, the same contract: the sample is found at its start, and random data with
+// whole and cut samples and units in use is read within the fence, in ascending order, within
+// the limit.
+TYPED_TEST(DocumentRecogniserContract, ExactLengthsKeepTheContract) {
+  test::ScopedExactLengths exact;
+  for (std::uint32_t unitSize : {1u, 64u, 512u, 4096u}) {
+    test::SyntheticDisk disk(unitSize, 3);
+    disk.addNoise(2);
+    const std::uint64_t start = disk.place(TypeParam::sample(unitSize));
+    disk.addNoise(2);
+    typename TypeParam::Family family;
+    test::feedFenced(family.fed(), disk.span(), unitSize);
+    if (unitSize >= 512) {
+      ASSERT_EQ(family.shown().GetResults().size(), 1u) << unitSize;
+      EXPECT_EQ(family.shown().GetResults()[0].startUnit, start);
+    }
+    this->expectSound(family, disk.unitCount());
+
+    std::mt19937 rng(unitSize);
+    test::SyntheticDisk mixed(unitSize, 8);
+    for (int piece = 0; piece < 12; ++piece) {
+      Bytes sample = TypeParam::sample(unitSize);
+      if (piece % 3 == 1) sample.resize(1 + rng() % sample.size());
+      mixed.place(sample);
+      mixed.addNoise(1 + rng() % 3);
+    }
+    std::vector<bool> unavailable(mixed.unitCount());
+    for (std::size_t u = 0; u < unavailable.size(); ++u) unavailable[u] = rng() % 8 == 0;
+    typename TypeParam::Family fed;
+    test::feedFenced(fed.fed(), mixed.span(), unitSize, unavailable);
+    this->expectSound(fed, mixed.unitCount());
   }
 }
 

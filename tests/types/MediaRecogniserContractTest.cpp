@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "support/ScopedExactLengths.h"
 #include "types/AviType.h"
 #include "types/BmpType.h"
 #include "types/CanonRawType.h"
@@ -180,6 +181,20 @@ class MediaRecogniserContract : public ::testing::Test {
       EXPECT_TRUE(f.chance == kChanceNotRated || f.chance == kChancePoor || f.chance == kChanceMayBeGood);
     }
   }
+  // The sample between noise and zeros is found at its unit with its length.
+  void expectSampleFound(std::uint32_t unitSize) {
+    const auto sample = Traits<T>::sample();
+    test::CarvingDisk disk(unitSize, 17);
+    disk.noise(2);
+    const std::uint64_t start = disk.place(sample);
+    disk.zeros(2);
+    T r;
+    GuardedFeeder(unitSize).feed(r, disk.bytes());
+    const auto found = allResults(r);
+    ASSERT_EQ(found.size(), 1u) << unitSize;
+    EXPECT_EQ(found[0].startUnit, start);
+    EXPECT_EQ(found[0].length, sample.size());
+  }
   static std::set<std::uint64_t> everySeventh(std::uint64_t units) {
     std::set<std::uint64_t> s;
     for (std::uint64_t u = 3; u < units; u += 7) s.insert(u);
@@ -192,19 +207,7 @@ using MediaRecognisers =
 TYPED_TEST_SUITE(MediaRecogniserContract, MediaRecognisers);
 
 TYPED_TEST(MediaRecogniserContract, FindsItsSampleAtItsStartUnit) {
-  const auto sample = Traits<TypeParam>::sample();
-  for (std::uint32_t unitSize : {512u, 4096u}) {
-    test::CarvingDisk disk(unitSize, 17);
-    disk.noise(2);
-    const std::uint64_t start = disk.place(sample);
-    disk.zeros(2);
-    TypeParam r;
-    GuardedFeeder(unitSize).feed(r, disk.bytes());
-    const auto found = allResults(r);
-    ASSERT_EQ(found.size(), 1u) << unitSize;
-    EXPECT_EQ(found[0].startUnit, start);
-    EXPECT_EQ(found[0].length, sample.size());
-  }
+  for (std::uint32_t unitSize : {512u, 4096u}) this->expectSampleFound(unitSize);
 }
 
 TYPED_TEST(MediaRecogniserContract, RandomDataWithUnitsInUseIsFedSafely) {
@@ -288,6 +291,26 @@ TYPED_TEST(MediaRecogniserContract, ResetForgetsResultsAndTheOpenFileAcrossUnitS
   feeder.feed(fresh, large.bytes());
   EXPECT_TRUE(sameFiles(allResults(r), allResults(fresh)));
   EXPECT_FALSE(allResults(fresh).empty());
+}
+
+// With exact lengths on, the same contract: the sample found whole, and random units, with starts
+// and the sample's first unit planted in them and some units in use, read within the look-ahead.
+TYPED_TEST(MediaRecogniserContract, ExactLengthsKeepTheContract) {
+  test::ScopedExactLengths exact;
+  const auto sample = Traits<TypeParam>::sample();
+  const auto signature = Traits<TypeParam>::signature();
+  for (std::uint32_t unitSize : {512u, 4096u}) {
+    this->expectSampleFound(unitSize);
+    auto noise = test::randomBytes(600 * unitSize, 7 + unitSize);
+    for (std::size_t u = 0; u < 600; u += 5) {
+      std::uint8_t* p = noise.data() + u * unitSize;
+      if (u % 10 == 0) std::memcpy(p, sample.data(), std::min<std::size_t>(unitSize, sample.size()));
+      std::memcpy(p, signature.data(), signature.size());
+    }
+    TypeParam fed;
+    GuardedFeeder(unitSize).feed(fed, noise, this->everySeventh(600));
+    this->expectWithinLimits(fed, noise, unitSize);
+  }
 }
 
 // A recogniser that reads one byte past its look-ahead, to show that the guard pages catch it.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/Settings.h"
+#include "support/ScopedExactLengths.h"
 #include "types/FilterRegistry.h"
 #include "types/CanonCR2Type.h"
 #include "types/CarvingDisk.h"
@@ -26,6 +27,8 @@ constexpr std::uint16_t kSubIfds = 330;
 constexpr std::uint16_t kJpegOffset = 513;
 constexpr std::uint16_t kJpegLength = 514;
 constexpr std::uint16_t kImageWidth = 256;
+constexpr std::uint16_t kExifIfd = 34665;
+constexpr std::uint16_t kMakerNote = 37500;
 
 struct Entry {
   std::uint16_t tag;
@@ -470,6 +473,63 @@ TEST(TiffType, StripBeyondTheLimitGivesTheLimitAndChanceTwo) {
   test::feedUnits(tiff, disk.bytes(), test::opts(4096));
   ASSERT_EQ(tiff.GetResults().size(), 1u);
   test::expectFile(&tiff.GetResults()[0], 0, 26'214'400, kChancePoor);
+}
+
+// With exact lengths, a directory reached only through the EXIF directory still counts, and
+// pixels that begin a unit with "II" do not start a file inside one whose directory is still to
+// come; a structure that loops, is cut short by the next file or lies in a unit in use is
+// reported just as the classic rules report it.
+TEST(TiffType, ExactLengthsWalkEveryDirectoryOrLeaveTheFileToTheRules) {
+  TiffFile exif(12000);
+  exif.ifd(8, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 8700}, {kExifIfd, 1, 9200}}, 0);
+  exif.ifd(9200, {{kMakerNote, 125, 9300}}, 0);
+  TiffFile loop(20000);
+  loop.ifd(8, {{kStripOffsets, 1, 4000}, {kStripByteCounts, 1, 9000}}, 13500);
+  loop.ifd(13500, {{kImageWidth, 1, 1}}, 8);
+  // The directory after the strips, at 29,000 and at 9,500.
+  TiffFile directoryLast(30000), directoryInUse(12000);
+  directoryLast.firstIfd(29000).ifd(29000, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 28000}}, 0);
+  directoryInUse.firstIfd(9500).ifd(9500, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 8700}}, 0);
+  auto cut = directoryLast.bytes();
+  cut.resize(40 * 512);
+  auto pixels = directoryLast.bytes();
+  std::memcpy(pixels.data() + 20 * 512, "IIIIMMMM", 8);
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    std::uint64_t unitInUse;    // counted from the file's start; 0: none
+    std::uint64_t exactLength;  // 0: as the rules report it
+    std::uint64_t classicLength;
+  };
+  const Case cases[] = {
+      {"EXIF directory beyond the strips", exif.bytes(), 0, 9800, 9000},
+      {"pixels that begin with II", pixels, 0, 29030, 20 * 512},
+      {"link back to the first directory", loop.bytes(), 0, 0, 0},
+      {"cut short by the next file", cut, 0, 0, 0},
+      {"directory in a unit in use", directoryInUse.bytes(), 9500 / 512, 0, 0},
+  };
+  for (const Case& c : cases) {
+    CarvingDisk disk(512);
+    disk.noise(1);
+    const std::uint64_t start = disk.place(c.file);
+    disk.place(makerTiff("", 9000).bytes());
+    std::set<std::uint64_t> inUse;
+    if (c.unitInUse != 0) inUse.insert(start + c.unitInUse);
+    CTiffType classic;
+    test::feedUnits(classic, disk.bytes(), test::opts(512, inUse));
+    test::ScopedExactLengths on;
+    CTiffType exact;
+    test::feedUnits(exact, disk.bytes(), test::opts(512, inUse));
+    ASSERT_EQ(exact.GetResults().size(), 2u) << c.name;
+    const FoundFile& f = exact.GetResults()[0];
+    if (c.exactLength != 0) {
+      test::expectFile(&f, start, c.exactLength, kChanceMayBeGood);
+      EXPECT_EQ(classic.GetResults()[0].length, c.classicLength) << c.name;
+    } else {
+      ASSERT_EQ(classic.GetResults().size(), 2u) << c.name;
+      test::expectFile(&f, classic.GetResults()[0].startUnit, classic.GetResults()[0].length, classic.GetResults()[0].chance);
+    }
+  }
 }
 
 }  // namespace

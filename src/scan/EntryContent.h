@@ -1,6 +1,6 @@
-// Reads a found file's data for the content search, by where it was found: consecutive units
-// from its start (FAT files and carved files), the runs of its MFT record (NTFS files), or the
-// real file (recycle-bin entries).
+// Reads a found file's data (for the content search, and for the recycle bin's "$I" files), by
+// where it was found: consecutive units from its start (FAT files and carved files), the runs of
+// its MFT record (NTFS files), or the real file (recycle-bin entries).
 #pragma once
 
 #include <functional>

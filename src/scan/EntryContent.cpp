@@ -1,4 +1,4 @@
-#include "search/ContentReader.h"
+#include "scan/EntryContent.h"
 
 #include <algorithm>
 #include <vector>
@@ -39,7 +39,7 @@ bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>&
       recordSize == 0 || clusterSize == 0)
     return false;
   std::vector<BYTE> record(recordSize);
-  if (GetMFTRecord(entry.handle, entry.id, record) != 0) return false;
+  if (GetMFTRecord(entry.handle, mftRecordNumberOf(entry), record) != 0) return false;
   ByteSpan data;
   if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) != 0) return false;
   if (ntfs::isResident(data)) {
