@@ -57,6 +57,13 @@ void chooseDrive(QWizard& wizard, int row) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
 }
 
+// Pages 1 and 2 of a physical or thorough scan, ending with Next on page 2.
+void chooseTypeAndDrive(QWizard& wizard, unsigned radio, int row) {
+  chooseType(wizard, radio);
+  chooseDrive(wizard, row);
+  press(wizard, QWizard::NextButton);
+}
+
 // Types a number into an edit and leaves it, as a user moving on to another control does. The
 // focus is taken away by an event of its own: the offscreen platform does not always give the
 // modal wizard's window the focus.
@@ -226,9 +233,7 @@ class ScanWizardTest : public QObject {
   void theTypesPageNeedsOneCheckedTypeAndShowsMixedCategories() {
     FrameUnderTest t({fixtureImage("desktop-fat.img")});
     withWizard(t.frame(), [&](CScanWizard& w) {
-      chooseType(w, IDC_PHYSICAL_SCAN);
-      chooseDrive(w, 0);
-      press(w, QWizard::NextButton);
+      chooseTypeAndDrive(w, IDC_PHYSICAL_SCAN, 0);
       press(w, QWizard::NextButton);
       QCOMPARE(w.currentId(), int(IDD_WIZARD_FILE_TYPES));
       auto* tree = control<CTriStateTreeCtrl>(w, IDC_FILE_TYPE_TREE);
@@ -263,9 +268,7 @@ class ScanWizardTest : public QObject {
   void aFixedDiskWithAnExtendedPartitionTypeKeepsTheWizardOnTheDrivePage() {
     FrameUnderTest t({fixtureImage("extendedtyped.img")});
     withWizard(t.frame(), [&](CScanWizard& w) {
-      chooseType(w, IDC_PHYSICAL_SCAN);
-      chooseDrive(w, 0);
-      press(w, QWizard::NextButton);
+      chooseTypeAndDrive(w, IDC_PHYSICAL_SCAN, 0);
       QCOMPARE(w.currentId(), int(IDD_WIZARD_DRIVE));
     });
     QCOMPARE(t.user().calls(), (std::vector<std::string>{
@@ -291,9 +294,7 @@ class ScanWizardTest : public QObject {
     const qint64 first = jpegs[1] - 1, last = jpegs[2] + 32;
     FrameUnderTest t({image});
     withWizard(t.frame(), [&](CScanWizard& w) {
-      chooseType(w, thorough ? IDC_THOROUGH_SCAN : IDC_PHYSICAL_SCAN);
-      chooseDrive(w, 0);
-      press(w, QWizard::NextButton);
+      chooseTypeAndDrive(w, thorough ? IDC_THOROUGH_SCAN : IDC_PHYSICAL_SCAN, 0);
       control<QCheckBox>(w, IDC_PARTIAL_SCAN)->click();
       auto* start = control<QLineEdit>(w, IDC_RANGE_START);
       auto* end = control<QLineEdit>(w, IDC_RANGE_END);
