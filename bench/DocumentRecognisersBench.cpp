@@ -48,8 +48,9 @@ Bytes textDisk() {
 Bytes ownTypeDisk(const Bytes& file) {
   test::SyntheticDisk disk(kUnit, 3);
   while (disk.span().size() < kDiskBytes) disk.place(file);
-  disk.raw().resize(kDiskBytes + 2 * kUnit, 0);
-  return disk.raw();
+  Bytes bytes = disk.bytes();
+  bytes.resize(kDiskBytes + 2 * kUnit, 0);
+  return bytes;
 }
 
 Bytes compoundFile() { return test::makeCompoundFile(100, {"", "MSWordDoc"}); }

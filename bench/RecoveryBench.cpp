@@ -3,8 +3,8 @@
 //   volume (non-resident runs), each iteration timed against dd copying the same byte ranges of
 //   the image into a file of the same folder (counters: MB/s of both, and ratio = our MB/s over
 //   dd's); the recovered bytes are checked against the original's SHA-256 once;
-// - every deleted file of the 50,000-file FAT32 volume and of the 100,000-file NTFS volume
-//   recovered into a fresh folder on tmpfs (the scan is not timed). bench/compare-recover-all.sh times the
+// - every deleted file of the 50,000-file FAT32 and exFAT volumes and of the 100,000-file NTFS
+//   volume recovered into a fresh folder on tmpfs (the scan is not timed). bench/compare-recover-all.sh times the
 //   same recoveries, scan included, against tsk_recover and ntfsundelete and checks the bytes.
 #include <benchmark/benchmark.h>
 
@@ -168,6 +168,9 @@ BENCHMARK_CAPTURE(BM_RecoverEveryDeletedFile, fat32_50k, std::string("fat32-50k.
     ->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RecoverEveryDeletedFile, ntfs_100k, std::string("ntfs-100k-half.img"),
                   std::string("make-ntfs-bench-volume.sh"), std::string("100000 deleted"))
+    ->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecoverEveryDeletedFile, exfat_50k, std::string("exfat-50k.img"),
+                  std::string("make-exfat-bench-volume.sh"), std::string(""))
     ->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -48,8 +48,8 @@ void checkAttribute(ByteSpan record, ByteSpan attribute) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> record(data, data + size);
-  if (applyFixups(record, 512) == FixupResult::Applied)
-    fuzz::require(applyFixups(record, 512) == FixupResult::AlreadyApplied, "fixups apply once");
+  if (applyFixups(record) == FixupResult::Applied)
+    fuzz::require(applyFixups(record) == FixupResult::AlreadyApplied, "fixups apply once");
   ByteSpan bytes(record);
   if (mftRecordFault(bytes)) return 0;
   forEachAttribute(bytes, [&](ByteSpan attribute) {

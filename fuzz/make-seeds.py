@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Makes the seed corpora of the fuzz targets (fuzz/corpus/<target>/) from the fixture images
 that tests/images/build-*-fixtures.sh build, and from tiny FAT volumes made here by mkfs.fat and
-mtools. Run by hand when a seed should change; the seeds are committed.
+mtools. Run by hand when a seed should change; the seeds are committed. With --exfat only the
+exFAT seeds are made again (the exFAT fixtures are made through exfat-fuse, which needs root).
 
-usage: fuzz/make-seeds.py FIXTURE_DIR
+usage: fuzz/make-seeds.py FIXTURE_DIR [--exfat]
 """
 import os
 import re
@@ -172,7 +173,33 @@ def removed_tree_fat(folder):
     return image
 
 
+def exfat_file_sectors(image):
+    """The sectors of every file's data on an exFAT volume, live or deleted, as istat lists them."""
+    sectors = set()
+    for line in run("fls", "-r", "-p", image).splitlines():
+        kind, _, rest = line.partition(" ")
+        name = rest.split("\t", 1)[-1]
+        if not kind.endswith("/r") or name.startswith("$"):
+            continue
+        inode = re.search(r"(\d+):", rest).group(1)
+        listing = run("istat", image, inode)
+        sectors.update(int(s) for s in listing.split("Sectors:", 1)[-1].split() if s != "0")
+    return sectors
+
+
+def exfat_seeds():
+    """The boot regions, and the volumes without their files' data (their folders, FAT, bitmap
+    and up-case table), of two volumes build-exfat-fixtures.sh made."""
+    for name, options in (("exfat-512", 1), ("exfat-4k", 0)):
+        image = os.path.join(fixtures, name + ".img")
+        put("exfat_boot_region", name, read(image, 0, 24 * SECTOR))
+        total = os.path.getsize(image) // SECTOR
+        put("images", name, image_input(image, set(range(total)) - exfat_file_sectors(image), options))
+
+
 def main():
+    if "--exfat" in sys.argv:
+        return exfat_seeds()
     shutil.rmtree(corpus, ignore_errors=True)
     work = tempfile.mkdtemp()
     try:
@@ -238,6 +265,8 @@ def main():
                     rec[280:280 + len(wide)] = wide
                 out += rec
             return bytes(out)
+
+        exfat_seeds()
 
         put("info2", "ansi", info2(280, [("C:\\Docs\\a.txt", 1), ("C:\\报告.doc", 3)]))
         put("info2", "unicode", info2(800, [("C:\\Docs\\照片集", 2), ("C:\\b.bin", 1)]))

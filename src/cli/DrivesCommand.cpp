@@ -31,7 +31,9 @@ std::string sizeText(std::uint64_t bytes) {
 }
 
 
+// The ids are the drive arguments the other commands take.
 std::string letterText(const LogicalDriveInfo& d) { return utf16ToUtf8(std::u16string(1, d.letter)) + ":"; }
+std::string physicalId(const PhysicalDriveInfo& p) { return "PhysicalDrive" + std::to_string(p.number); }
 
 }  // namespace
 
@@ -45,13 +47,14 @@ int listDrives(const std::string& format, std::ostream& out, std::ostream& err) 
           << hex2(d.partitionType) << '\t' << d.offset << '\t' << d.physicalDrive << '\t' << (d.removable ? "yes" : "no")
           << "\t\n";
     for (const auto& p : physical)
-      out << "physical\t" << p.number << '\t' << p.sizeBytes << "\t\t\t\t\t" << (p.removable ? "yes" : "no") << '\t'
+      out << "physical\t" << physicalId(p) << '\t' << p.sizeBytes << "\t\t\t\t\t" << (p.removable ? "yes" : "no") << '\t'
           << p.model << '\n';
   } else if (format == "json") {
     out << "{\"logical\":[";
     for (std::size_t i = 0; i < logical.size(); ++i) {
       const auto& d = logical[i];
-      out << (i ? "," : "") << "{\"letter\":" << jsonString(letterText(d)) << ",\"size_bytes\":" << d.length
+      out << (i ? "," : "") << "{\"id\":" << jsonString(letterText(d)) << ",\"letter\":" << jsonString(letterText(d))
+          << ",\"size_bytes\":" << d.length
           << ",\"file_system\":" << jsonString(fileSystemName(d.fileSystem)) << ",\"partition_type\":" << unsigned(d.partitionType)
           << ",\"offset_bytes\":" << d.offset << ",\"physical_drive\":" << d.physicalDrive
           << ",\"removable\":" << (d.removable ? "true" : "false") << "}";
@@ -59,7 +62,8 @@ int listDrives(const std::string& format, std::ostream& out, std::ostream& err) 
     out << "],\"physical\":[";
     for (std::size_t i = 0; i < physical.size(); ++i) {
       const auto& p = physical[i];
-      out << (i ? "," : "") << "{\"number\":" << p.number << ",\"name\":" << jsonString("硬盘 " + std::to_string(p.number))
+      out << (i ? "," : "") << "{\"id\":" << jsonString(physicalId(p)) << ",\"number\":" << p.number
+          << ",\"name\":" << jsonString("硬盘 " + std::to_string(p.number))
           << ",\"size_bytes\":" << p.sizeBytes << ",\"model\":" << jsonString(p.model)
           << ",\"removable\":" << (p.removable ? "true" : "false") << "}";
     }

@@ -1,15 +1,17 @@
 #include "cli/Listing.h"
 
+#include <algorithm>
 #include <charconv>
+#include <numeric>
 #include <unordered_set>
 
 #include "cli/JsonText.h"
-#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Time.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/EntryTimes.h"
+#include "scan/FileList.h"
 #include "scan/RecoveryChance.h"
 #include "settings/Settings.h"
 
@@ -34,11 +36,16 @@ void appendPadded(std::string& line, unsigned n, std::size_t width) {
   line.append(digits, end);
 }
 
-// "YYYY-MM-DD HH:MM:SS" in local time; nothing when the time is unknown.
-void appendModified(std::string& line, const FileEntry& e) {
+// An entry's modification time in local time, when it has one.
+struct Modified {
   FILETIME local{};
+  bool known = false;
+};
+
+// "YYYY-MM-DD HH:MM:SS"; nothing when the time is unknown.
+void appendModified(std::string& line, const Modified& modified) {
   SYSTEMTIME t{};
-  if (!entryModifiedTime(e, local) || !FileTimeToSystemTime(&local, &t)) return;
+  if (!modified.known || !FileTimeToSystemTime(&modified.local, &t)) return;
   appendPadded(line, t.wYear, 4);
   line += '-';
   appendPadded(line, t.wMonth, 2);
@@ -66,6 +73,23 @@ void rate(FileEntry& e, Chance& chance) {
   chance.level = !e.deleted || e.isFolder ? e.recoveryChance : GetRecoveryChanceText(chance.text, e);
 }
 
+// Rates every entry and takes its time in the order of the ids first, which on NTFS is the
+// order of their records in the $MFT: read in that order they come through the $MFT window,
+// where the folder order of the listing would ask for them all over the $MFT.
+std::vector<Modified> rateAndTime(const std::vector<ListedEntry>& entries) {
+  std::vector<std::size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return entries[a].entry->id < entries[b].entry->id; });
+  std::vector<Modified> times(entries.size());
+  Chance chance;
+  for (std::size_t i : order) {
+    rate(*entries[i].entry, chance);
+    times[i].known = entryModifiedTime(*entries[i].entry, times[i].local);
+  }
+  return times;
+}
+
 // UTF-8 of a text, with tabs and line breaks as spaces, so that a name cannot break a line.
 void appendTsvText(std::string& line, std::u16string_view text) {
   std::size_t from = line.size();
@@ -88,25 +112,26 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
   std::vector<ListedEntry> out;
   out.reserve(list.size());
   struct Frame {
-    std::uint64_t id;
+    const FileEntry* folder;
     std::size_t next;
     std::u16string path;
   };
   std::unordered_set<std::uint64_t> visited{folder};
-  std::vector<Frame> stack{{folder, 0, u""}};
+  std::vector<Frame> stack;
+  if (const FileEntry* top = list.Find(folder)) stack.push_back({top, 0, u""});
+  // A read-only walk: an id that names no entry (damaged folder data) is passed over.
   while (!stack.empty()) {
     Frame& f = stack.back();
-    FileEntry& parent = list.Lookup(f.id);
-    if (f.next >= parent.children.size()) {
+    if (f.next >= f.folder->children.size()) {
       stack.pop_back();
       continue;
     }
-    std::uint64_t id = parent.children[f.next++];
-    if (id == ROOT_ENTRY_ID) continue;
-    FileEntry& e = list.Lookup(id);
-    std::u16string path = f.path + u"\\" + e.name.str();
-    out.push_back({path, &e, static_cast<int>(stack.size()) - 1});
-    if (e.isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({id, 0, path});
+    std::uint64_t id = f.folder->children[f.next++];
+    FileEntry* e = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
+    if (!e) continue;
+    std::u16string path = f.path + u"\\" + e->name.str();
+    out.push_back({path, e, static_cast<int>(stack.size()) - 1});
+    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({e, 0, path});
   }
   return out;
 }
@@ -114,34 +139,16 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
 std::u16string entryPath(DriveFileList& list, const FileEntry& entry) {
   std::u16string path;
   const FileEntry* e = &entry;
-  for (int hops = 0; e->id != ROOT_ENTRY_ID && e->id != 0 && hops < kMaxDepth; ++hops) {
+  for (int hops = 0; e && e->id != ROOT_ENTRY_ID && e->id != 0 && hops < kMaxDepth; ++hops) {
     path = u"\\" + e->name.str() + path;
-    e = &list.Lookup(e->parentId);
+    e = list.Find(e->parentId);
   }
   return path;
 }
 
 FileEntry* entryAtListedPath(DriveFileList& list, const std::u16string& path) {
-  FileEntry* current = &list.Lookup(ROOT_ENTRY_ID);
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t end = path.find_first_of(u"\\/", pos);
-    if (end == std::u16string::npos) end = path.size();
-    std::u16string part = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (part.empty()) continue;
-    FileEntry* next = nullptr;
-    for (std::uint64_t id : current->children) {
-      FileEntry& child = list.Lookup(id);
-      if (id != ROOT_ENTRY_ID && equalsIgnoreCase(child.name, part)) {
-        next = &child;
-        break;
-      }
-    }
-    if (!next) return nullptr;
-    current = next;
-  }
-  return current;
+  std::uint64_t id = 0;
+  return findIdAtPath(list, path, id) ? list.Find(id) : nullptr;
 }
 
 void printListing(const std::vector<ListedEntry>& entries, ListingFormat format, std::ostream& out) {
@@ -149,11 +156,13 @@ void printListing(const std::vector<ListedEntry>& entries, ListingFormat format,
   std::string line;
   std::string modified;
   Chance chance;
-  for (const ListedEntry& l : entries) {
+  const std::vector<Modified> times = rateAndTime(entries);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ListedEntry& l = entries[i];
     FileEntry& e = *l.entry;
     rate(e, chance);
     modified.clear();
-    appendModified(modified, e);
+    appendModified(modified, times[i]);
     line.clear();
     switch (format) {
       case ListingFormat::Tsv:

@@ -1,25 +1,13 @@
-#include <filesystem>
-
 #include "cli/Commands.h"
 #include "cli/Listing.h"
 #include "cli/ScanRequest.h"
 #include "cli/TerminalUi.h"
 #include "platform/CodePage.h"
-#include "recover/RecoverEntry.h"
+#include "platform/WinError.h"
+#include "recover/RecoverSelection.h"
+#include "recover/TargetFolder.h"
 
 namespace tarvosk::cli {
-
-namespace {
-
-std::uint64_t totalSize(DriveFileList& list, FileEntry& entry) {
-  if (!entry.isFolder) return entry.size;
-  std::uint64_t total = 0;
-  for (const ListedEntry& l : collectEntries(list, entry.id))
-    if (!l.entry->isFolder) total += l.entry->size;
-  return total;
-}
-
-}  // namespace
 
 int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::ostream& out, std::string& error) {
   std::string target, overwrite = "ask";
@@ -33,12 +21,23 @@ int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::os
   ScanRequest request;
   if (!takeScanOptions(arguments, request, error)) return kExitUsage;
   if (arguments.empty() && !all) return error = "请给出要恢复的路径，或用 --all", kExitUsage;
-  if (!std::filesystem::is_directory(target)) return error = "目标文件夹不存在: " + target, kExitFailure;
+  // Like other recovery tools, the target folder is made when missing; never on the source.
+  std::u16string folder = utf8ToUtf16(target);
+  DWORD cause = ERROR_SUCCESS;
+  switch (prepareTargetFolder(folder, request.drivePath, cause)) {
+    case TargetFolderCheck::OnSource: return error = "目标文件夹位于被读取的驱动器上: " + target, kExitFailure;
+    case TargetFolderCheck::CannotCreate: {
+      std::string why = utf16ToUtf8(systemErrorText(cause));
+      while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+      return error = "无法创建目标文件夹 " + target + ": " + why, kExitFailure;
+    }
+    case TargetFolderCheck::Ready: break;
+  }
 
   DriveFileList* list = runScan(lists, request);
   if (!list) return kExitFailure;
   std::vector<FileEntry*> chosen;
-  if (all) chosen.push_back(&list->Lookup(ROOT_ENTRY_ID));
+  if (FileEntry* root = list->Find(ROOT_ENTRY_ID); all && root) chosen.push_back(root);
   for (const std::string& path : arguments) {
     FileEntry* e = entryAtListedPath(*list, utf8ToUtf16(path));
     if (!e) return error = "扫描结果中没有: " + path, kExitFailure;
@@ -51,20 +50,12 @@ int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::os
   RecoveryJob job;
   job.window = &progress;
   job.batch = true;
-  std::uint64_t total = 0;
-  for (FileEntry* e : chosen) total += totalSize(*list, *e);
-  while ((total >> job.progressShift) > 32767) ++job.progressShift;
-  progress.setRange(0, static_cast<int>(total >> job.progressShift));
-  bool succeeded = true;
-  std::u16string folder = utf8ToUtf16(target);
-  for (FileEntry* e : chosen) {
-    if (progress.cancelled()) break;
-    if (e->isFolder || e->deleted) succeeded = RecoverEntry(*list, *e, nullptr, folder, job) && succeeded;
-  }
+  SelectionOutcome outcome = recoverSelection(*list, chosen, folder, job);
   progress.close();
   setUserInterface(previous);
   out << utf16ToUtf8(job.log);
-  return succeeded ? kExitSuccess : kExitFailure;
+  if (outcome.cancelled) return kExitInterrupted;
+  return outcome.failed ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace tarvosk::cli

@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
   } else {
     error = "未知命令: " + options.command;
   }
+  // A command that Ctrl-C stopped printed what it had; its status says it is not the whole.
+  if (status == cli::kExitSuccess && cli::interruptRequested()) status = cli::kExitInterrupted;
   if (!error.empty()) std::cerr << "tarvosk-cli: " << error << '\n';
   if (status == cli::kExitUsage) printUsage(std::cerr);
   setUserInterface(nullptr);

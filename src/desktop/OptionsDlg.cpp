@@ -44,6 +44,9 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
                            "Tarvosk 在扫描时将不计算已删除文件状况", !s.ShowRecoveryChanses);
   noRecycleBin_ = addOption(performanceLayout, res::IDC_NO_RECYCLE_BIN, "不扫描“回收站”中已删除的文件",
                             "Tarvosk 将不列出来自“回收站”文件夹中的已删除文件", !s.ScanRecycleBin);
+  exactLengths_ = addOption(performanceLayout, res::IDC_EXACT_LENGTHS, "精确文件长度",
+                            "物理扫描将按文件格式的结构找到每个文件的真实结尾，而不按默认规则估计其长度",
+                            s.ExactLengths);
   auto* appearance = new QGroupBox(QStringLiteral("外观"));
   auto* appearanceLayout = new QVBoxLayout(appearance);
   hideEmptyFolders_ = addOption(appearanceLayout, res::IDC_HIDE_EMPTY_FOLDERS, "隐藏空文件夹",
@@ -66,6 +69,7 @@ void COptionsDlg::accept() {
   s.UseAutoSort = !noAutoSort_->isChecked();
   s.ShowRecoveryChanses = !noCondition_->isChecked();
   s.ScanRecycleBin = !noRecycleBin_->isChecked();
+  s.ExactLengths = exactLengths_->isChecked();
   s.ShowEmptyFolders = !hideEmptyFolders_->isChecked();
   s.SameDriveWarn = sameDriveWarning_->isChecked();
   SaveSettings();

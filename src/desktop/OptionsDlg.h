@@ -19,6 +19,7 @@ class COptionsDlg : public QDialog {
   QCheckBox* noAutoSort_;
   QCheckBox* noCondition_;
   QCheckBox* noRecycleBin_;
+  QCheckBox* exactLengths_;
   QCheckBox* hideEmptyFolders_;
   QCheckBox* sameDriveWarning_;
 };

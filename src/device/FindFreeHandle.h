@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "device/ResultCodes.h"
 #include "log/Log.h"
+#include "platform/ResultCodes.h"
 
 namespace tarvosk {
 

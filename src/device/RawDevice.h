@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "device/ResultCodes.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 constexpr DWORD RAW_MAX_DEVICES = 50;

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "device/ResultCodes.h"
 #include "fat/FatFileRecord.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 // The longest chain that is followed.

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "device/ResultCodes.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 constexpr std::size_t FAT_NAME_CHARS = 260;

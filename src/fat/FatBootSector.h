@@ -10,6 +10,7 @@ namespace tarvosk {
 
 // Boot sector fields (byte offsets from the start of sector 0 of the volume).
 namespace fatboot {
+constexpr std::size_t kJump = 0;                // 0xEB or 0xE9: the jump over the parameter block
 constexpr std::size_t kOemName = 3;             // 8 bytes, logged only
 constexpr std::size_t kOemNameLength = 8;
 constexpr std::size_t kBytesPerSector = 11;     // 16-bit
@@ -35,13 +36,16 @@ enum class FatType : std::uint32_t { Fat12 = 0, Fat16 = 1, Fat32 = 2 };
 constexpr std::uint64_t kFat12Limit = 4085;   // fewer clusters: FAT12
 constexpr std::uint64_t kFat16Limit = 65525;  // fewer clusters: FAT16, else FAT32
 
-// Why a boot sector cannot be used.
+// Why a boot sector cannot be used. The drive list's volume probe and FAT_OpenDevice both take
+// this one verdict, so they never disagree about a volume.
 enum class BootSectorProblem {
   None,
   Signature,     // bytes 510-511 are not 0x55 0xAA
-  BadGeometry,   // 0 sectors per cluster, or bytes per sector 0 or not a power of two from 512
-                 // to 4096 (divisions by 0, clusters too small to hold a directory entry)
+  NotFat,        // no jump instruction at the start, or the OEM name says NTFS
+  BadGeometry,   // sectors per cluster 0 or not a power of two, or bytes per sector not a power
+                 // of two from 512 to 4096 (divisions by 0, clusters too small for a directory entry)
   Overlap,       // reserved sectors, FATs and root directory do not fit in the volume
+  Empty,         // no reserved sector, no FAT, a FAT of 0 sectors, or no cluster in the data area
 };
 
 // The boot sector fields and the layout computed from them.
@@ -64,7 +68,7 @@ struct FatBootSector {
 };
 
 // Decodes a boot sector from its bytes (at least 512). The layout is computed only when the
-// geometry allows it; problem tells what rejected the sector.
+// geometry allows it; the result tells what rejected the sector (the fields read so far are set).
 BootSectorProblem parseFatBootSector(ByteSpan bytes, FatBootSector& out);
 
 // The FAT type a cluster count stands for.

@@ -56,6 +56,35 @@ void releaseEntry(FatVolumeEntry& e) {
 
 DWORD handleBits(const FatVolumeEntry& e) { return e.handle; }
 
+// The log line of a boot sector that parsed but cannot be used, naming the rule that refused it.
+void logRefusedBootSector(const WCHAR* shown, tarvosk::BootSectorProblem problem, const tarvosk::FatBootSector& boot) {
+  using tarvosk::BootSectorProblem;
+  switch (problem) {
+    case BootSectorProblem::NotFat:
+      LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): Boot block is not a FAT boot block (OEM signature %S)"sv, shown,
+                boot.oemName);
+      break;
+    case BootSectorProblem::BadGeometry:
+      LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): Boot block geometry is invalid: BytesPerSector=%d, SectorsPerCluster=%d"sv,
+                shown, boot.bytesPerSector, boot.sectorsPerCluster);
+      break;
+    case BootSectorProblem::Overlap:
+      LOG_Write(g_logFAT, ERROR,
+                u"FAT_OpenDevice(%s): Boot block geometry is invalid: %I64d sectors hold no room for the FATs and the root directory"sv,
+                shown, boot.totalSectors);
+      break;
+    case BootSectorProblem::Empty:
+      LOG_Write(g_logFAT, ERROR,
+                u"FAT_OpenDevice(%s): Boot block geometry is invalid: ReservedSectors=%d, NumberOfFATs=%d, SectorsPerFAT=%d, "
+                u"%I64d clusters"sv,
+                shown, boot.reservedSectors, boot.numberOfFats, boot.sectorsPerFat, boot.clusterCount);
+      break;
+    case BootSectorProblem::None:
+    case BootSectorProblem::Signature:
+      break;
+  }
+}
+
 }  // namespace
 
 FatVolumeEntry* FAT_GetVolumeEntry(DWORD handle) {
@@ -92,13 +121,13 @@ DWORD FAT_OpenDevice(const WCHAR* driveName) {
             shown, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
   // The boot sector buffer must hold the 512 bytes that are decoded.
   if (bytesPerSector < kMinimumBootSectorBytes || bytesPerSector > kLargestSystemSector) {
-    LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): GetDiskFreeSpace failed"sv, shown);
+    LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): BytesPerSector=%d is out of range"sv, shown, bytesPerSector);
     return INVALID_LAYER_HANDLE;
   }
   e.bootSectorBytes = bytesPerSector;
   e.bootSector = allocateBuffer(bytesPerSector);
   if (!e.bootSector) {
-    LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): ReadFile failed with code %d"sv, shown, GetLastError());
+    LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): VirtualAlloc failed with code %d"sv, shown, GetLastError());
     releaseEntry(e);
     return INVALID_LAYER_HANDLE;
   }
@@ -125,7 +154,7 @@ DWORD FAT_OpenDevice(const WCHAR* driveName) {
     std::copy(drive.begin(), drive.end(), e.devicePath);
     e.driveNumber = driveNumberOf(drive[0]);
     if (!ExtReadLogicalSectors(RAW_GetVwin32Handle(), e.driveNumber, 0, 1, e.bootSector)) {
-      LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): CreateFile failed"sv, shown);
+      LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): ExtReadLogicalSectors failed"sv, shown);
       releaseEntry(e);
       return INVALID_LAYER_HANDLE;
     }
@@ -142,16 +171,8 @@ DWORD FAT_OpenDevice(const WCHAR* driveName) {
   e.sectorSize = boot.bytesPerSector;
   e.clusterSize = boot.clusterSize;
   LOG_Write(g_logFAT, INFO, u"FAT_OpenDevice(%s): Boot block OEM signature is %5S"sv, shown, boot.oemName);
-  if (problem == tarvosk::BootSectorProblem::BadGeometry) {
-    LOG_Write(g_logFAT, ERROR, u"FAT_OpenDevice(%s): Boot block geometry is invalid: BytesPerSector=%d, SectorsPerCluster=%d"sv,
-              shown, boot.bytesPerSector, boot.sectorsPerCluster);
-    releaseEntry(e);
-    return INVALID_LAYER_HANDLE;
-  }
-  if (problem == tarvosk::BootSectorProblem::Overlap) {
-    LOG_Write(g_logFAT, ERROR,
-              u"FAT_OpenDevice(%s): Boot block geometry is invalid: %I64d sectors hold no room for the FATs and the root directory"sv,
-              shown, boot.totalSectors);
+  if (problem != tarvosk::BootSectorProblem::None) {
+    logRefusedBootSector(shown, problem, boot);
     releaseEntry(e);
     return INVALID_LAYER_HANDLE;
   }

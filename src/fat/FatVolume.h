@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "device/ResultCodes.h"
 #include "fat/FatBootSector.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 constexpr DWORD FAT_MAX_VOLUMES = 50;

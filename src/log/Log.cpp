@@ -20,7 +20,7 @@ struct LogState {
 
 // Built on first use, so that any static initialiser that logs finds it ready.
 LogState& logState() {
-  static LogState* s = new LogState;  // lives for the process, like the original's registry
+  static LogState* s = new LogState;  // never destroyed: a static destructor may still log
   return *s;
 }
 
@@ -37,7 +37,8 @@ int registerLevel(const char16_t* name) {
 
 }  // namespace
 
-// Start-up order: the registry, the level table with its three levels, then the four modules.
+// Start-up order: the registry, the level table with its three levels, then the four modules
+// (and the exFAT reader's after them).
 int INFO = registerLevel(u"INFO");
 int WARNING = registerLevel(u"WARNING");
 int ERROR = registerLevel(u"ERROR");
@@ -45,6 +46,7 @@ LogModule* g_logNTFS = LOG_GetModule(u"NTFS");
 LogModule* g_logFAT = LOG_GetModule(u"FAT");
 LogModule* g_logRAW = LOG_GetModule(u"RAW");
 LogModule* g_logAPP = LOG_GetModule(u"APP");
+LogModule* g_logEXFAT = LOG_GetModule(u"EXFAT");
 
 LogModule* LOG_GetModule(const std::u16string& name) {
   auto& modules = logState().modules;

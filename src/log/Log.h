@@ -30,6 +30,8 @@ extern LogModule* g_logNTFS;
 extern LogModule* g_logFAT;
 extern LogModule* g_logRAW;
 extern LogModule* g_logAPP;
+// The exFAT reader's module, registered after the four above.
+extern LogModule* g_logEXFAT;
 
 // The registered module of that name, created (with all three levels enabled) if there is none.
 LogModule* LOG_GetModule(const std::u16string& name);

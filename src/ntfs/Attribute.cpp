@@ -25,10 +25,10 @@ DWORD FindAttribute(ByteSpan record, DWORD type, ByteSpan* attribute) {
   if (attribute) *attribute = found;
   if (found.data()) {
     LOG_Write(g_logNTFS, INFO, u"FindAttribute(handle=0x%x): attribute %d found", addressOf(record), type);
-    return 0;
+    return LAYER_SUCCESS;
   }
   LOG_Write(g_logNTFS, WARNING, u"FindAttribute(handle=0x%x): failed to find attribute %d", addressOf(record), type);
-  return 1;
+  return ATTRIBUTE_NOT_FOUND;
 }
 
 DWORD GetFileName(ByteSpan record, ByteSpan* fileName) {
@@ -51,11 +51,11 @@ DWORD GetFileName(ByteSpan record, ByteSpan* fileName) {
     if (fileName) *fileName = chosen;
     std::u16string name = fileNameText(chosen);
     LOG_Write(g_logNTFS, INFO, u"GetFileName(0x%x): returning %ws", addressOf(record), name.c_str());
-    return 0;
+    return LAYER_SUCCESS;
   }
   if (fileName) *fileName = last;
   LOG_Write(g_logNTFS, WARNING, u"GetFileName(0x%x): name not found", addressOf(record));
-  return 1;
+  return ATTRIBUTE_NOT_FOUND;
 }
 
 namespace tarvosk::ntfs {

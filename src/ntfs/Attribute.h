@@ -7,14 +7,19 @@
 #include <string>
 
 #include "platform/ByteOrder.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
-// Finds the first attribute of that type, named or not. 0 found, 1 not found (attribute empty).
-// The walk stops, as not found, at a zero length or at the end of the record.
+// What FindAttribute and GetFileName return when the record holds no such attribute.
+constexpr DWORD ATTRIBUTE_NOT_FOUND = 1;
+
+// Finds the first attribute of that type, named or not: LAYER_SUCCESS, or ATTRIBUTE_NOT_FOUND with
+// attribute empty. The walk stops, as not found, at a zero length or at the end of the record.
 DWORD FindAttribute(tarvosk::ByteSpan record, DWORD type, tarvosk::ByteSpan* attribute);
 
-// The record's $FILE_NAME value whose namespace is not DOS: 0 found; 1 not found, with the last
-// $FILE_NAME value seen (or nothing) in fileName. Values too short for their name are skipped.
+// The record's $FILE_NAME value whose namespace is not DOS: LAYER_SUCCESS; ATTRIBUTE_NOT_FOUND,
+// with the last $FILE_NAME value seen (or nothing) in fileName. Values too short for their name
+// are skipped.
 DWORD GetFileName(tarvosk::ByteSpan record, tarvosk::ByteSpan* fileName);
 
 namespace tarvosk::ntfs {

@@ -6,8 +6,8 @@
 #include "ntfs/NtfsVolume.h"
 #include "platform/WinTypes.h"
 
-// 0 with *isFree 1 (free) or 0 (in use); 1 when the bitmap cannot be read; 4 bad handle, or the
-// cluster lies beyond the bitmap.
+// LAYER_SUCCESS with *isFree 1 (free) or 0 (in use); LAYER_READ_FAILED when the bitmap cannot be
+// read; LAYER_BAD_HANDLE for a bad handle, or a cluster beyond the bitmap.
 DWORD IsClusterFree(DWORD handle, std::uint64_t cluster, DWORD* isFree);
 
 namespace tarvosk::ntfs {

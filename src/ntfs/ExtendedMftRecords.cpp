@@ -29,9 +29,9 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
   LOG_Write(g_logNTFS, INFO, u"GetExtendedMFTRecordNum(handle=0x%x): MFTHeader=0x%x, Attribute Id=%d", addressOf(&entry),
             addressOf(record.data()), type);
   ByteSpan list;
-  if (FindAttribute(record, _AH_TYPE_AL, &list) != 0) {
+  if (FindAttribute(record, _AH_TYPE_AL, &list) != LAYER_SUCCESS) {
     LOG_Write(g_logNTFS, INFO, u"GetExtendedMFTRecordNum(handle=0x%x): FindAttribute(_AH_TYPE_AL) failed", addressOf(&entry));
-    return 1;
+    return LAYER_READ_FAILED;
   }
   std::vector<BYTE> nonResident;
   ByteSpan value;
@@ -39,22 +39,22 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
     value = residentValue(list);
   } else {
     std::vector<Run> runs;
-    if (decodeRunList(list, runs) != 0 || runs.empty()) {
+    if (decodeRunList(list, runs) != LAYER_SUCCESS || runs.empty()) {
       LOG_Write(g_logNTFS, ERROR, u"GetExtendedMFTRecordNum(handle=0x%x): GetRunCountFromAttr(0x%x) failed",
                 addressOf(&entry), addressOf(list.data()));
-      return 1;
+      return LAYER_READ_FAILED;
     }
     const Run& first = runs.front();
     std::uint64_t bytes = first.length * entry.clusterSize;
     if (first.startCluster < 0 || first.length == 0 || first.length > kMaxAttributeListBytes / entry.clusterSize) {
       LOG_Write(g_logNTFS, ERROR, u"GetExtendedMFTRecordNum(handle=0x%x): __ReadClusters() failed", addressOf(&entry));
-      return 1;
+      return LAYER_READ_FAILED;
     }
     nonResident.resize(bytes);
     if (__ReadClusters(entry, static_cast<std::uint64_t>(first.startCluster), static_cast<DWORD>(first.length),
-                       nonResident.data()) != 0) {
+                       nonResident.data()) != LAYER_SUCCESS) {
       LOG_Write(g_logNTFS, ERROR, u"GetExtendedMFTRecordNum(handle=0x%x): __ReadClusters() failed", addressOf(&entry));
-      return 1;
+      return LAYER_READ_FAILED;
     }
     // Only the first run is read; the list's size beyond it is not there.
     std::uint64_t size = std::min<std::uint64_t>(attributeDataSize(list), bytes);
@@ -77,7 +77,7 @@ DWORD extendedRecordNumbers(NtfsVolumeEntry& entry, ByteSpan record, DWORD type,
     pos += length;
   }
   if (count) *count = found;
-  return 0;
+  return LAYER_SUCCESS;
 }
 
 }  // namespace tarvosk::ntfs
@@ -86,7 +86,7 @@ DWORD GetExtendedMFTRecordNum(DWORD handle, ByteSpan record, DWORD type, std::ui
   NtfsVolumeEntry* entry = openEntry(handle);
   if (!entry) {
     if (count) *count = 0;
-    return 4;
+    return LAYER_BAD_HANDLE;
   }
   return extendedRecordNumbers(*entry, record, type, recordNumbers, count);
 }

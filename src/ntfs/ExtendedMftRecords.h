@@ -8,9 +8,9 @@
 #include "platform/ByteOrder.h"
 #include "platform/WinTypes.h"
 
-// recordNumbers receives at most *count record numbers (in: capacity, out: how many). 0 (the
-// count may be 0); 1 when the record has no attribute list or the list cannot be read; 4 bad
-// handle.
+// recordNumbers receives at most *count record numbers (in: capacity, out: how many).
+// LAYER_SUCCESS (the count may be 0); LAYER_READ_FAILED when the record has no attribute list or
+// the list cannot be read; LAYER_BAD_HANDLE.
 DWORD GetExtendedMFTRecordNum(DWORD handle, tarvosk::ByteSpan record, DWORD type, std::uint64_t* recordNumbers,
                               DWORD* count);
 

@@ -89,7 +89,7 @@ namespace tarvosk::ntfs {
 
 DWORD decompressUnitBytes(DWORD clusterSize, ByteSpan compressed, std::span<BYTE> output) {
   std::size_t unitSize = static_cast<std::size_t>(clusterSize) * kClustersPerCompressionUnit;
-  if (output.size() < unitSize) return 3;
+  if (output.size() < unitSize) return LAYER_ARRAY_TOO_SMALL;
   std::size_t in = 0;
   for (std::size_t out = 0; out < unitSize; out += kChunkSize) {
     std::span<BYTE> piece = output.subspan(out, std::min(kChunkSize, unitSize - out));
@@ -100,13 +100,13 @@ DWORD decompressUnitBytes(DWORD clusterSize, ByteSpan compressed, std::span<BYTE
     }
     in += DecompressChunk(piece, compressed.subspan(in));
   }
-  return 0;
+  return LAYER_SUCCESS;
 }
 
 }  // namespace tarvosk::ntfs
 
 DWORD DecompressUnit(DWORD handle, ByteSpan compressed, std::span<BYTE> output) {
   NtfsVolumeEntry* entry = openEntry(handle);
-  if (!entry) return 4;
+  if (!entry) return LAYER_BAD_HANDLE;
   return decompressUnitBytes(entry->clusterSize, compressed, output);
 }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/ByteOrder.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 // Expands one chunk (16-bit header, then stored bytes or tokens) into output, which should hold
@@ -13,13 +14,13 @@
 // header included: (header & 0x0FFF) + 3, or 0 when the input is shorter than a header.
 DWORD DecompressChunk(std::span<BYTE> output, tarvosk::ByteSpan chunk);
 
-// Expands one compression unit into output, which must hold 16 clusters: 0; 3 if output is
-// smaller; 4 bad handle.
+// Expands one compression unit into output, which must hold 16 clusters: LAYER_SUCCESS;
+// LAYER_ARRAY_TOO_SMALL if output is smaller; LAYER_BAD_HANDLE.
 DWORD DecompressUnit(DWORD handle, tarvosk::ByteSpan compressed, std::span<BYTE> output);
 
 namespace tarvosk::ntfs {
 
-// The unit expansion for a cluster size; 0 or 3 as above.
+// The unit expansion for a cluster size; LAYER_SUCCESS or LAYER_ARRAY_TOO_SMALL as above.
 DWORD decompressUnitBytes(DWORD clusterSize, ByteSpan compressed, std::span<BYTE> output);
 
 }  // namespace tarvosk::ntfs

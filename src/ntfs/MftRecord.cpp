@@ -11,22 +11,23 @@ bool hasFileSignature(ByteSpan record) {
   return record.size() >= 4 && std::memcmp(record.data() + kRecordSignature, "FILE", 4) == 0;
 }
 
-FixupResult applyFixups(std::span<std::uint8_t> record, std::uint32_t sectorSize) {
+FixupResult applyFixups(std::span<std::uint8_t> record) {
+  constexpr std::size_t stride = kUpdateSequenceStride;
   ByteSpan bytes(record.data(), record.size());
-  if (sectorSize < 2 || record.size() < kRecordMinimumHeader) return FixupResult::BadArray;
+  if (record.size() < kRecordMinimumHeader) return FixupResult::BadArray;
   std::uint16_t arrayOffset = le16(bytes, kRecordUsaOffset);
   std::uint16_t count = le16(bytes, kRecordUsaCount);
   if (count == 1) return FixupResult::AlreadyApplied;
-  // One entry for the sequence number plus one per sector, all inside the first sector.
-  if (record.size() % sectorSize != 0 || count != record.size() / sectorSize + 1) return FixupResult::BadArray;
-  if (!fitsIn(std::min<std::size_t>(sectorSize, record.size()), arrayOffset, 2u * count)) return FixupResult::BadArray;
+  // One entry for the sequence number plus one per stretch, all inside the first stretch.
+  if (record.size() % stride != 0 || count != record.size() / stride + 1) return FixupResult::BadArray;
+  if (!fitsIn(stride, arrayOffset, 2u * count)) return FixupResult::BadArray;
   std::uint16_t usn = le16(bytes, arrayOffset);
   for (std::size_t j = 1; j < count; ++j) {
-    if (le16(bytes, j * sectorSize - 2) != usn) return FixupResult::Mismatch;
+    if (le16(bytes, j * stride - 2) != usn) return FixupResult::Mismatch;
   }
   for (std::size_t j = 1; j < count; ++j) {
     std::uint16_t saved = le16(bytes, arrayOffset + 2 * j);
-    putLe16(record.data() + j * sectorSize - 2, saved);
+    putLe16(record.data() + j * stride - 2, saved);
   }
   putLe16(record.data() + kRecordUsaCount, 1);
   return FixupResult::Applied;

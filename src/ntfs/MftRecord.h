@@ -10,11 +10,12 @@ namespace tarvosk::ntfs {
 
 enum class FixupResult { Applied, AlreadyApplied, Mismatch, BadArray };
 
-// Applies the update sequence fixups in place: the last two bytes of each sector must hold the
-// update sequence number and get back the saved bytes. Afterwards the array count is set to 1,
-// which marks the record as fixed, so a second application changes nothing. The array must lie
-// inside the first sector and hold exactly one entry per sector of the record.
-FixupResult applyFixups(std::span<std::uint8_t> record, std::uint32_t sectorSize);
+// Applies the update sequence fixups in place: the last two bytes of each 512-byte stretch
+// (kUpdateSequenceStride, whatever the sector size) must hold the update sequence number and get
+// back the saved bytes. Afterwards the array count is set to 1, which marks the record as fixed,
+// so a second application changes nothing. The array must lie inside the first stretch and hold
+// exactly one entry per stretch of the record.
+FixupResult applyFixups(std::span<std::uint8_t> record);
 
 // Why a record was refused; null when it is sound.
 // Checks the "FILE" signature, the first attribute offset, and walks the attributes: each

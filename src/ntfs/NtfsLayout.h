@@ -24,6 +24,9 @@ constexpr std::size_t kRecordFlags = 22;            // 16-bit: 1 in use, 2 folde
 constexpr std::size_t kRecordFirstAttribute = 20;   // 16-bit offset of the first attribute
 constexpr std::size_t kRecordBaseReference = 32;    // 48-bit record number + 16-bit sequence
 constexpr std::size_t kRecordMinimumHeader = 42;    // the header fields above all lie below this
+// The update sequence protects the last two bytes of every 512-byte stretch of a record, whatever
+// the volume's sector size (records of 4096-byte-sector volumes carry 8 entries, not 1).
+constexpr std::size_t kUpdateSequenceStride = 512;
 constexpr std::uint16_t kRecordInUse = 0x0001;
 constexpr std::uint16_t kRecordIsFolder = 0x0002;
 
@@ -65,6 +68,8 @@ constexpr std::size_t kAlMinimumEntry = 26;
 // $FILE_NAME value.
 constexpr std::size_t kFnParentReference = 0;       // 48-bit record number + 16-bit sequence
 constexpr std::size_t kFnModificationTime = 16;     // 64-bit FILETIME, as the name's folder last saw it
+constexpr std::size_t kFnFileAttributes = 56;       // 32-bit file attribute flags
+constexpr std::uint32_t kFnAttributeFolder = 0x10000000;
 constexpr std::size_t kFnNameLength = 64;           // 8-bit, in characters
 constexpr std::size_t kFnNamespace = 65;            // 8-bit; 2 is the DOS 8.3 name
 constexpr std::size_t kFnName = 66;                 // UTF-16, not terminated

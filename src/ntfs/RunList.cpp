@@ -55,7 +55,7 @@ DWORD GetRunCountFromAttr(ByteSpan attribute, DWORD* count) {
   LOG_Write(g_logNTFS, INFO, u"GetRunCountFromAttr(0x%x): RunListSize=%d", addressOf(attribute), 0);
   if (!attribute.data() || isResident(attribute)) {
     LOG_Write(g_logNTFS, ERROR, u"GetRunCountFromAttr(): attribute 0x%x is null or resident", addressOf(attribute));
-    return 4;
+    return LAYER_BAD_HANDLE;
   }
   if (std::uint16_t unit = le16(attribute, kAttrCompressionUnit); unit != 0) {
     LOG_Write(g_logNTFS, INFO, u"GetRunCountFromAttr(type=%d): attribute is compressed with unit=%d",
@@ -65,7 +65,7 @@ DWORD GetRunCountFromAttr(ByteSpan attribute, DWORD* count) {
   if (!list.data()) {
     LOG_Write(g_logNTFS, ERROR, u"GetRunCountFromAttr(0x%x): run list offset %d lies outside the attribute",
               addressOf(attribute), le16(attribute, kAttrRunListOffset));
-    return 1;
+    return LAYER_READ_FAILED;
   }
   std::size_t pos = 0;
   DWORD n = 0;
@@ -79,13 +79,13 @@ DWORD GetRunCountFromAttr(ByteSpan attribute, DWORD* count) {
     if (r == PairResult::Damaged) {
       LOG_Write(g_logNTFS, ERROR, u"GetRunCountFromAttr(0x%x): run list is damaged at byte %d", addressOf(attribute),
                 static_cast<DWORD>(pos));
-      return 1;
+      return LAYER_READ_FAILED;
     }
     ++n;
   }
   if (count) *count = n;
   LOG_Write(g_logNTFS, INFO, u"GetRunCountFromAttr(0x%x): returned %d", addressOf(attribute), n);
-  return 0;
+  return LAYER_SUCCESS;
 }
 
 DWORD GetRunListFromAttr(ByteSpan attribute, DWORD capacity, DWORD* count, Run* runs) {
@@ -93,13 +93,13 @@ DWORD GetRunListFromAttr(ByteSpan attribute, DWORD capacity, DWORD* count, Run* 
   LOG_Write(g_logNTFS, INFO, u"GetRunListFromAttr(0x%x): RunListSize=%d", addressOf(attribute), capacity);
   if (!attribute.data() || isResident(attribute)) {
     LOG_Write(g_logNTFS, ERROR, u"GetRunListFromAttr(): attribute 0x%x is null or resident", addressOf(attribute));
-    return 4;
+    return LAYER_BAD_HANDLE;
   }
   ByteSpan list = runListBytes(attribute);
   if (!list.data()) {
     LOG_Write(g_logNTFS, ERROR, u"GetRunListFromAttr(0x%x): run list offset %d lies outside the attribute",
               addressOf(attribute), le16(attribute, kAttrRunListOffset));
-    return 1;
+    return LAYER_READ_FAILED;
   }
   std::size_t pos = 0;
   DWORD n = 0;
@@ -116,11 +116,11 @@ DWORD GetRunListFromAttr(ByteSpan attribute, DWORD capacity, DWORD* count, Run* 
       LOG_Write(g_logNTFS, ERROR, u"GetRunListFromAttr(0x%x): run list is damaged at byte %d", addressOf(attribute),
                 static_cast<DWORD>(at));
       if (count) *count = n;
-      return 1;
+      return LAYER_READ_FAILED;
     }
     if (n >= capacity) {
       if (count) *count = n;
-      return 3;
+      return LAYER_ARRAY_TOO_SMALL;
     }
     Run run;
     run.length = length;
@@ -134,7 +134,7 @@ DWORD GetRunListFromAttr(ByteSpan attribute, DWORD capacity, DWORD* count, Run* 
       if (start < 0) {
         LOG_Write(g_logNTFS, ERROR, u"GetRunListFromAttr(0x%x): run %d starts before cluster 0", addressOf(attribute), n);
         if (count) *count = n;
-        return 1;
+        return LAYER_READ_FAILED;
       }
       run.offset = offset;
       run.startCluster = start;
@@ -145,7 +145,7 @@ DWORD GetRunListFromAttr(ByteSpan attribute, DWORD capacity, DWORD* count, Run* 
     ++n;
   }
   if (count) *count = n;
-  return 0;
+  return LAYER_SUCCESS;
 }
 
 namespace tarvosk::ntfs {
@@ -153,7 +153,7 @@ namespace tarvosk::ntfs {
 DWORD decodeRunList(ByteSpan attribute, std::vector<Run>& runs) {
   runs.clear();
   DWORD count = 0;
-  if (DWORD r = GetRunCountFromAttr(attribute, &count); r != 0) return r;
+  if (DWORD r = GetRunCountFromAttr(attribute, &count); r != LAYER_SUCCESS) return r;
   runs.resize(count);
   DWORD decoded = 0;
   DWORD r = GetRunListFromAttr(attribute, count, &decoded, runs.data());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ByteOrder.h"
+#include "platform/ResultCodes.h"
 #include "platform/WinTypes.h"
 
 // One decoded run; offset and startCluster are -1 for a sparse run.
@@ -17,17 +18,20 @@ struct Run {
 
 constexpr std::int64_t kSparseRun = -1;
 
-// 0 with the number of runs; 4 for an empty or resident attribute (count 0); 1 when the run list
-// is damaged (a size nibble above 8, a pair running past the attribute, a list without its end).
+// LAYER_SUCCESS with the number of runs; LAYER_BAD_HANDLE for an empty or resident attribute
+// (count 0); LAYER_READ_FAILED when the run list is damaged (a size nibble above 8, a pair running
+// past the attribute, a list without its end).
 DWORD GetRunCountFromAttr(tarvosk::ByteSpan attribute, DWORD* count);
 
-// 0 with the runs; 3 if there are more runs than the capacity; 4 empty or resident; 1 damaged
-// (as above, or a start cluster outside 0..2^63).
+// LAYER_SUCCESS with the runs; LAYER_ARRAY_TOO_SMALL if there are more runs than the capacity;
+// LAYER_BAD_HANDLE empty or resident; LAYER_READ_FAILED damaged (as above, or a start cluster
+// outside 0..2^63).
 DWORD GetRunListFromAttr(tarvosk::ByteSpan attribute, DWORD capacity, DWORD* count, Run* runs);
 
 namespace tarvosk::ntfs {
 
-// Counts and decodes the whole run list into runs; 0, 1 or 4 as above.
+// Counts and decodes the whole run list into runs; LAYER_SUCCESS, LAYER_READ_FAILED or
+// LAYER_BAD_HANDLE as above.
 DWORD decodeRunList(ByteSpan attribute, std::vector<Run>& runs);
 
 }  // namespace tarvosk::ntfs

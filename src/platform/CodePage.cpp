@@ -131,46 +131,45 @@ ConverterCache& converters() {
 bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The well-formed UTF-8 sequence at text[i]: its length, and its code point in cp; 0 when the
+// byte there starts none (overlong forms, surrogates and values past U+10FFFF are no characters).
+std::size_t utf8SequenceAt(std::string_view text, std::size_t i, std::uint32_t& cp) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  std::size_t len = 0;
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  }
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    cp = b & 0x1Fu;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    cp = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    cp = b & 0x07u;
+  }
+  if (len == 0 || text.size() - i < len) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto t = static_cast<unsigned char>(text[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (t & 0x3Fu);
+  }
+  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  return len;
+}
+
 // Decodes UTF-8; each byte that does not belong to a well-formed sequence becomes U+FFFD.
 // Returns false when any did.
 bool decodeUtf8(std::string_view text, std::u16string& out) {
   bool clean = true;
   std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    std::size_t len = 0;
+  while (i < text.size()) {
     std::uint32_t cp = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = b & 0x1Fu;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      cp = b & 0x0Fu;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = b & 0x07u;
-    }
-    bool good = len != 0 && i + len <= n;
-    for (std::size_t k = 1; good && k < len; ++k) {
-      const auto t = static_cast<unsigned char>(text[i + k]);
-      if ((t & 0xC0) != 0x80) {
-        good = false;
-      } else {
-        cp = (cp << 6) | (t & 0x3Fu);
-      }
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    if (good && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-                 (cp >= 0xD800 && cp <= 0xDFFF))) {
-      good = false;
-    }
-    if (!good) {
+    const std::size_t len = utf8SequenceAt(text, i, cp);
+    if (len == 0) {
       out.push_back(kReplacement);
       clean = false;
       ++i;
@@ -401,6 +400,16 @@ std::string wideToMultiByte(UINT codePage, std::u16string_view text) {
   bool usedDefault = false;
   if (!encodeText(codePage, text, nullptr, usedDefault, out)) return {};
   return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    std::uint32_t cp = 0;
+    const std::size_t len = utf8SequenceAt(text, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
 }
 
 std::u16string utf8ToUtf16(std::string_view text) {

@@ -37,6 +37,8 @@ inline std::string wideToAnsi(std::u16string_view text) { return wideToMultiByte
 // UTF-8 and UTF-16 without iconv (host paths, the registry file, terminal output). Invalid
 // sequences become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);
+// Whether every byte belongs to a well-formed sequence (the same rule the conversion applies).
+bool isValidUtf8(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
 
 }  // namespace tarvosk

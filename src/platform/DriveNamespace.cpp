@@ -3,6 +3,10 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 
 #include <algorithm>
 #include <fstream>
@@ -12,6 +16,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/PartitionTable.h"
+#include "platform/PathNames.h"
 #include "platform/VolumeProbe.h"
 #include "platform/WinError.h"
 
@@ -308,6 +313,46 @@ bool lookupLogicalDrive(WCHAR letter, LogicalDriveRecord& out) {
     }
   }
   return false;
+}
+
+WCHAR driveLetterHoldingPath(std::u16string_view path) {
+  ParsedPath parsed = parsePath(path);
+  LogicalDriveInfo drive;
+  if (parsed.kind == PathKind::Volume || parsed.kind == PathKind::DrivePath)
+    return findLogicalDrive(parsed.letter, drive) ? parsed.letter : 0;
+  if (parsed.kind != PathKind::Host || parsed.host.empty()) return 0;
+  // The nearest folder of the path that exists, with its links and ".." resolved.
+  std::string host = parsed.host;
+  if (host[0] != '/') {
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return 0;
+    host = std::string(cwd) + "/" + host;
+  }
+  char resolved[PATH_MAX];
+  while (!realpath(host.c_str(), resolved)) {
+    std::size_t slash = host.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) {
+      host = "/";
+      if (!realpath(host.c_str(), resolved)) return 0;
+      break;
+    }
+    host.resize(slash);
+  }
+  // The deepest mount point that holds it decides (a drive mounted inside another's tree).
+  const std::string inside = resolved;
+  WCHAR letter = 0;
+  std::size_t depth = 0;
+  for (const LogicalDriveInfo& d : logicalDrives()) {
+    const std::string& mount = d.mountPoint;
+    if (mount.empty() || mount.size() < depth) continue;
+    bool holds = inside == mount || (inside.compare(0, mount.size(), mount) == 0 &&
+                                     (mount.back() == '/' || inside[mount.size()] == '/'));
+    if (holds) {
+      letter = d.letter;
+      depth = mount.size();
+    }
+  }
+  return letter;
 }
 
 bool isAttachedSource(const std::string& path) {

@@ -1,14 +1,15 @@
 // The drive namespace: disk images and block devices as drive letters and physical drives.
 //
-// An image or block device with an MBR or GPT partition table is a physical drive whose FAT and
-// NTFS partitions get drive letters; a bare FAT or NTFS volume is both a letter and a physical
-// drive; anything else is a physical drive only. Images take letters from C: and physical drive
+// An image or block device with an MBR or GPT partition table is a physical drive whose FAT,
+// NTFS and exFAT partitions get drive letters; a bare FAT, NTFS or exFAT volume is both a letter
+// and a physical drive; anything else is a physical drive only. Images take letters from C: and physical drive
 // numbers from 0 in the order attached, then block devices; at most 16 physical drives.
 // Sources are opened read-only.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -33,7 +34,7 @@ struct AttachOptions {
   std::vector<BadSectorRange> badSectors;
 };
 
-enum class FileSystemKind { None, Fat12, Fat16, Fat32, Ntfs };
+enum class FileSystemKind { None, Fat12, Fat16, Fat32, Ntfs, Exfat };
 
 struct LogicalDriveInfo {
   WCHAR letter = 0;
@@ -83,6 +84,11 @@ void detachAll();
 std::vector<LogicalDriveInfo> logicalDrives();
 std::vector<PhysicalDriveInfo> physicalDrives();
 bool findLogicalDrive(WCHAR letter, LogicalDriveInfo& out);
+
+// The letter of the attached drive whose volume holds a path, or 0: the letter of "C:\..." when C:
+// is attached, or the drive the host has mounted where a host path (or its nearest existing
+// folder) lies. The recovery uses it to keep its output off the drive it reads.
+WCHAR driveLetterHoldingPath(std::u16string_view path);
 bool findPhysicalDrive(int number, PhysicalDriveInfo& out);
 
 }  // namespace tarvosk

@@ -8,7 +8,7 @@
 //
 // Arguments are typed, so a mismatch cannot read the wrong bytes: an integer given where %s is
 // asked prints as "(null)"-like text instead of crashing; a 64-bit value given for %d is cut to
-// its low 32 bits exactly as the original program's argument list would have cut it.
+// its low 32 bits, as a 32-bit argument slot of a printf argument list would hold it.
 #pragma once
 
 #include <cstdint>

@@ -17,21 +17,13 @@ bool isLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <
 
 std::u16string resolveInner(std::u16string_view rest) {
   std::vector<std::u16string> parts;
-  std::u16string current;
-  auto flush = [&] {
-    if (current.empty() || current == u".") {
-    } else if (current == u"..") {
+  for (std::u16string& part : pathComponents(rest)) {
+    if (part == u"..") {
       if (!parts.empty()) parts.pop_back();
-    } else {
-      parts.push_back(current);
+    } else if (part != u".") {
+      parts.push_back(std::move(part));
     }
-    current.clear();
-  };
-  for (char16_t c : rest) {
-    if (isSeparator(c)) flush();
-    else current += c;
   }
-  flush();
   std::u16string out;
   for (const std::u16string& p : parts) {
     if (!out.empty()) out += u'\\';
@@ -80,6 +72,18 @@ ParsedPath parsePath(std::u16string_view path) {
   out.kind = PathKind::Host;
   out.host = utf16ToUtf8(host);
   return out;
+}
+
+std::vector<std::u16string> pathComponents(std::u16string_view path, std::u16string_view separators) {
+  std::vector<std::u16string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of(separators, start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
 }
 
 PathParts splitPath(std::u16string_view path) {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/CaseFolding.h"
 #include "platform/WinTypes.h"
@@ -29,6 +30,10 @@ struct ParsedPath {
 };
 
 ParsedPath parsePath(std::u16string_view path);
+
+// The names a path is made of, in order: the pieces between separators ("\" and "/" unless
+// told otherwise), empty ones (doubled or outer separators) left out. "." and ".." stay as they are.
+std::vector<std::u16string> pathComponents(std::u16string_view path, std::u16string_view separators = u"\\/");
 
 // A path cut as the system's path splitter cuts it: "C:\a\b.txt" gives drive "C:", folder
 // "\a\" (up to and including the last separator), name "b" and extension ".txt".

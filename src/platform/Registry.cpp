@@ -37,6 +37,7 @@
 
 #include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
+#include "platform/PathNames.h"
 #include "platform/UserFolders.h"
 #include "platform/WinError.h"
 
@@ -76,17 +77,13 @@ Store emptyStore() {
   return store;
 }
 
-// Splits "A\B\C" into its names; empty names (doubled or outer separators) are dropped.
+// Splits "A\B\C" into its names; empty names (doubled or outer separators) are dropped. Only
+// "\" separates: unlike a file name, a key name may hold "/", as in the system's registry.
 bool splitKeyPath(std::u16string_view path, std::vector<std::u16string>& parts) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find(u'\\', start);
-    if (end == std::u16string_view::npos) end = path.size();
-    if (end > start) {
-      if (end - start > kMaxKeyNameLength) return false;
-      parts.emplace_back(path.substr(start, end - start));
-    }
-    start = end + 1;
+  std::vector<std::u16string> names = pathComponents(path, u"\\");
+  for (std::u16string& name : names) {
+    if (name.size() > kMaxKeyNameLength) return false;
+    parts.push_back(std::move(name));
   }
   return true;
 }
@@ -125,41 +122,6 @@ void putValue(Key& key, std::u16string_view name, DWORD type, std::vector<BYTE> 
 }
 
 // ---- Text form of values -------------------------------------------------------------------
-
-bool validUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t length;
-    char32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-      cp = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      cp = c & 0x0Fu;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      cp = c & 0x07u;
-    } else {
-      return false;
-    }
-    if (s.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const unsigned char t = static_cast<unsigned char>(s[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (t & 0x3Fu);
-    }
-    if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += length;
-  }
-  return true;
-}
 
 // True when units are well-formed UTF-16: every surrogate in a pair.
 bool validUtf16(std::u16string_view units) {
@@ -346,7 +308,7 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 // A field that holds a name: unescaped and valid UTF-8.
 std::optional<std::u16string> nameField(std::string_view field) {
   auto text = unescapeField(field);
-  if (!text || !validUtf8(*text)) return std::nullopt;
+  if (!text || !isValidUtf8(*text)) return std::nullopt;
   return utf8ToUtf16(*text);
 }
 
@@ -367,7 +329,7 @@ void readLine(Store& store, std::string_view line) {
     const auto name = nameField(fields[2]);
     const auto text = unescapeField(fields[4]);
     if (!path || !name || !text || !splitKeyPath(*path, parts)) return;
-    if (fields[3] == "REG_SZ" && !validUtf8(*text)) return;
+    if (fields[3] == "REG_SZ" && !isValidUtf8(*text)) return;
     auto value = valueOfText(fields[3], *text);
     if (!value) return;
     putValue(ensureKey(store, parts), *name, value->first, std::move(value->second));

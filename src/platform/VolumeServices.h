@@ -1,5 +1,5 @@
 // Volume services: free space, volume information and "C:\..." file access for volumes that the
-// host has not mounted, answered by the provider of the volume's file system (FAT, NTFS).
+// host has not mounted, answered by the provider of the volume's file system (FAT, NTFS, exFAT).
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ struct VolumeInformation {
   std::uint32_t serialNumber = 0;
   std::uint32_t maxComponentLength = 255;
   std::uint32_t fileSystemFlags = 0;
-  std::u16string fileSystemName;  // "FAT12", "FAT16", "FAT32", "NTFS"
+  std::u16string fileSystemName;  // "FAT12", "FAT16", "FAT32", "NTFS", "exFAT"
 };
 
 // One file or folder inside a mounted volume.

@@ -220,7 +220,14 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   }
   // A "name" below 0x10000 is an ordinal; a stand-in lists ordinal n as "#n".
   const auto ordinal = reinterpret_cast<std::uintptr_t>(name);
-  const std::string key = ordinal < 0x10000 ? "#" + std::to_string(ordinal) : std::string(name);
+  // Appended rather than "#" + to_string(): GCC 12 at -O3 sees a false overlap in that insert.
+  std::string key;
+  if (ordinal < 0x10000) {
+    key = "#";
+    key += std::to_string(ordinal);
+  } else {
+    key = name;
+  }
   const auto& entryPoints = loaded->second.library->entryPoints;
   auto entry = entryPoints.find(key);
   if (entry == entryPoints.end() || !entry->second) {

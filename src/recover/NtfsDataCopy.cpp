@@ -4,12 +4,13 @@
 #include <span>
 
 #include "ntfs/Attribute.h"
-#include "ntfs/Lznt1.h"
+#include "ntfs/CompressedUnits.h"
 #include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
 #include "ntfs/RunList.h"
 #include "platform/Files.h"
 #include "platform/Format.h"
+#include "platform/Saturating.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 
@@ -17,7 +18,6 @@ namespace tarvosk {
 
 namespace {
 
-constexpr std::uint32_t kDecompressedUnitClusters = 16;
 constexpr std::uint64_t kCopyStretchBytes = 256 * 1024;
 
 std::u16string message(unsigned id) { return std::u16string(loadString(id)); }
@@ -47,66 +47,38 @@ NtfsCopyResult copyResident(ByteSpan data, HANDLE output, const std::u16string& 
   return NtfsCopyResult::Succeeded;
 }
 
-// The cursor of a walk over the run list, cluster by cluster.
-struct RunCursor {
-  const std::vector<Run>& runs;
-  std::size_t run = 0;
-  std::uint64_t inRun = 0;
-  bool atEnd() const { return run >= runs.size(); }
-};
+// Polls the progress window once; true when the user has cancelled (the output is then gone).
+bool cancelledAt(HANDLE output, const std::u16string& path, RecoveryJob& job) {
+  if (job.window) job.window->pumpOneMessage();
+  if (!job.cancelled()) return false;
+  discardOutputFile(output, path);
+  return true;
+}
 
-// Compression units: each unit's clusters are gathered from the runs; a full unit is stored
-// plain, a partly filled one is compressed, an empty one (all sparse) is zeros. A read failure
-// ends the copy early, as in the contiguous copy: it is reported as 145 and the partial output
-// deleted.
-NtfsCopyResult copyCompressed(DWORD volume, ByteSpan data, const std::vector<Run>& runs, DWORD clusterSize,
-                              HANDLE output, const std::u16string& path, RecoveryJob& job) {
-  std::uint32_t exponent = le16(data, ntfs::kAttrCompressionUnit);
-  std::uint64_t unitClusters = exponent < 16 ? (1ull << exponent) : kDecompressedUnitClusters;
-  std::uint64_t unitBytes = unitClusters * clusterSize;
-  std::uint64_t bufferBytes = std::max<std::uint64_t>(unitBytes, std::uint64_t{kDecompressedUnitClusters} * clusterSize);
-  std::vector<std::uint8_t> gathered(bufferBytes), expanded(bufferBytes);
-  std::uint64_t remaining = ntfs::attributeDataSize(data);
-  // A hostile data size must not make the copy write zeros without end: beyond the clusters
-  // the runs map there is nothing to recover.
+// Compression units through the shared unit reader, one unit per write and per poll. A unit that
+// cannot be read ends the copy (reported as 145, as in the contiguous copy), a damaged one as
+// 160; the partial output is deleted either way.
+NtfsCopyResult copyCompressed(DWORD volume, ByteSpan data, const std::vector<Run>& runs, HANDLE output,
+                              const std::u16string& path, RecoveryJob& job) {
+  NtfsVolumeEntry* entry = ntfs::openEntry(volume);
+  if (!entry || !ntfs::hasStandardCompressionUnit(data)) return fail(output, path, job, message(res::IDS_FILE_NOT_RECOVERABLE));
+  ntfs::CompressedUnitReader units(*entry, runs);
+  // A hostile data size must not make the copy write zeros past the clusters the runs map.
   std::uint64_t mapped = 0;
-  for (const Run& r : runs) mapped += r.length;
-  remaining = std::min(remaining, mapped * clusterSize);
-  RunCursor cursor{runs};
-  std::uint64_t total = remaining;
-  while (remaining > 0) {
-    std::uint64_t have = 0;
-    for (std::uint64_t taken = 0; taken < unitClusters && !cursor.atEnd();) {
-      const Run& r = runs[cursor.run];
-      std::uint64_t take = std::min(unitClusters - taken, r.length - cursor.inRun);
-      if (r.startCluster != kSparseRun) {
-        std::uint64_t lcn = static_cast<std::uint64_t>(r.startCluster) + cursor.inRun;
-        if (ReadClusters(volume, lcn, static_cast<DWORD>(take),
-                         std::span<BYTE>(gathered.data() + have, take * clusterSize)) != 0)
-          return fail(output, path, job, message(res::IDS_WRITE_ERROR));
-        have += take * clusterSize;
-      }
-      taken += take;
-      cursor.inRun += take;
-      if (cursor.inRun >= r.length) {
-        ++cursor.run;
-        cursor.inRun = 0;
-      }
-    }
-    const std::uint8_t* out = gathered.data();
-    if (have == 0) {
-      std::fill(expanded.begin(), expanded.end(), 0);
-      out = expanded.data();
-    } else if (have < unitBytes) {
-      if (DecompressUnit(volume, ByteSpan(gathered.data(), have), expanded) != 0)
-        return fail(output, path, job, message(res::IDS_WRITE_ERROR));
-      out = expanded.data();
-    }
-    std::uint64_t length = std::min(unitBytes, remaining);
-    if (!writeAll(output, out, length)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
+  for (const Run& r : runs) mapped = saturatingAdd(mapped, r.length);
+  std::uint64_t remaining = std::min(ntfs::attributeDataSize(data), saturatingMultiply(mapped, entry->clusterSize));
+  std::vector<BYTE> unit;
+  for (std::uint64_t index = 0; remaining > 0; ++index) {
+    ntfs::UnitRead read = units.read(index, unit);
+    if (read != ntfs::UnitRead::Read)
+      return fail(output, path, job,
+                  message(read == ntfs::UnitRead::ReadFailed ? res::IDS_WRITE_ERROR : res::IDS_FILE_NOT_RECOVERABLE));
+    std::uint64_t length = std::min(units.unitBytes(), remaining);
+    if (!writeAll(output, unit.data(), length)) return fail(output, path, job, message(res::IDS_WRITE_ERROR));
     remaining -= length;
+    job.addProgress(length);
+    if (cancelledAt(output, path, job)) return NtfsCopyResult::Cancelled;
   }
-  job.addProgress(total);
   CloseHandle(output);
   return NtfsCopyResult::Succeeded;
 }
@@ -120,8 +92,7 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
   DWORD clusterSize = 0;
   if (ntfs::decodeRunList(data, runs) != 0 || GetNTFSClusterSize(volume, &clusterSize) != 0 || clusterSize == 0)
     return fail(output, path, job, message(res::IDS_FILE_NOT_RECOVERABLE));
-  if (ntfs::isCompressed(data))
-    return copyCompressed(volume, data, runs, clusterSize, output, path, job);
+  if (ntfs::isCompressed(data)) return copyCompressed(volume, data, runs, output, path, job);
 
   std::uint64_t counted = 0;
   // Nothing past the data size (rounded up to a cluster) is copied: a hostile run list cannot
@@ -170,13 +141,8 @@ NtfsCopyResult copyNtfsData(DWORD volume, ByteSpan data, const std::vector<std::
       counted += n * clusterSize;
       job.addProgress(n * clusterSize);
       i += n;
-      for (std::uint64_t polled = 0; polled < n; ++polled) {
-        if (job.window) job.window->pumpOneMessage();
-        if (job.cancelled()) {
-          discardOutputFile(output, path);
-          return NtfsCopyResult::Cancelled;
-        }
-      }
+      for (std::uint64_t polled = 0; polled < n; ++polled)
+        if (cancelledAt(output, path, job)) return NtfsCopyResult::Cancelled;
     }
   }
   if (dataSize <= counted && counted <= dataSize + clusterSize) {

@@ -5,19 +5,21 @@
 #include "platform/Files.h"
 #include "platform/Format.h"
 #include "recover/ContiguousCopy.h"
+#include "recover/ExfatDataCopy.h"
 #include "recover/NtfsDataCopy.h"
 #include "recover/OutputName.h"
 #include "recover/RecycleBinCopy.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
+#include "scan/ExfatFileData.h"
+#include "scan/FileUnitLimits.h"
 #include "scan/NtfsFileData.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxFatClusters = 100000;
 // Folders inside folders are recovered to this depth at most (damaged folder data can nest
 // without end).
 constexpr int kMaxFolderDepth = 1100;
@@ -28,35 +30,55 @@ bool recoverFolder(DriveFileList& list, FileEntry& folder, const std::u16string&
 bool recoverItem(DriveFileList& list, FileEntry& entry, const std::vector<std::uint64_t>* selection,
                  const std::u16string& target, RecoveryJob& job, int depth);
 
+// Ends a file's copy by its outcome: a cancel or a copy cut short (reported as a write error)
+// deletes the output; a finished copy that is not the whole file is kept, with the integrity
+// message.
+bool finishCopy(CopyOutcome outcome, bool whole, HANDLE output, const std::u16string& path, RecoveryJob& job) {
+  if (outcome != CopyOutcome::Complete) {
+    const bool cancelled = outcome == CopyOutcome::Cancelled;
+    if (!cancelled) job.reportFailure(message(res::IDS_WRITE_ERROR));
+    discardOutputFile(output, path);
+    if (cancelled) job.noteInterrupted();
+    return cancelled;
+  }
+  CloseHandle(output);
+  if (!whole) {
+    job.reportFailure(message(res::IDS_INTEGRITY_CHECK_FAILED), MB_ICONINFORMATION);
+    return false;
+  }
+  job.appendResult(true);
+  return true;
+}
+
 bool recoverContiguous(FileEntry& entry, const std::vector<std::uint64_t>* selection, HANDLE output,
                        const std::u16string& path, RecoveryJob& job) {
   std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
   if (units && entry.kind == ENTRY_KIND_FAT &&
-      (entry.size + units->unitSize() - 1) / units->unitSize() > kMaxFatClusters) {
+      unitsOfSize(entry.size, units->unitSize()) > kMaxFatFileClusters) {
     job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
     discardOutputFile(output, path);
     return false;
   }
   CopyOutcome outcome = units ? copyContiguousUnits(*units, entry.startPosition, entry.size, selection, output, job)
                               : CopyOutcome::Incomplete;
-  if (outcome == CopyOutcome::Cancelled) {
-    discardOutputFile(output, path);
-    return true;
-  }
-  if (outcome == CopyOutcome::Complete) {
-    CloseHandle(output);
-    job.appendResult(true);
-    return true;
-  }
-  job.reportFailure(message(res::IDS_WRITE_ERROR));
-  discardOutputFile(output, path);
-  return false;
+  return finishCopy(outcome, true, output, path, job);
+}
+
+// An exFAT file of a basic scan: its clusters up to the valid data length, zeros after them. A
+// file whose clusters end before its data length is kept, with the integrity message.
+bool recoverExfatSet(FileEntry& entry, const ExfatFileData& data, const std::vector<std::uint64_t>* selection,
+                     HANDLE output, const std::u16string& path, RecoveryJob& job) {
+  std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
+  bool whole = false;
+  CopyOutcome outcome = units ? copyExfatData(*units, data, selection, output, job, whole) : CopyOutcome::Incomplete;
+  return finishCopy(outcome, whole, output, path, job);
 }
 
 bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, const std::u16string& target,
                  RecoveryJob& job) {
   OutputName name = safeOutputName(entry.name.str());
   std::u16string path = joinOutputPath(target, name.name);
+  ++job.filesStarted;
   job.log += u"File " + entry.name.str();
   if (name.changed) job.log += u" (saved as " + name.name + u")";
   job.log += u": ";
@@ -81,14 +103,22 @@ bool recoverFile(FileEntry& entry, const std::vector<std::uint64_t>* selection, 
       return false;
     }
   }
+  const bool throughSet = isExfatSetEntry(entry);
+  ExfatFileData exfatData;
+  if (throughSet && !findExfatFileData(entry, exfatData)) {
+    job.reportFailure(message(res::IDS_FILE_NOT_RECOVERABLE));
+    return false;
+  }
   HANDLE output = INVALID_HANDLE_VALUE;
   OutputCreation created = createOutputFile(job, path, entry.name.str(), output);
   if (created == OutputCreation::Declined) return true;
   if (created == OutputCreation::Failed) return false;
+  if (throughSet) return recoverExfatSet(entry, exfatData, selection, output, path, job);
   if (!throughMft) return recoverContiguous(entry, selection, output, path, job);
 
   NtfsCopyResult result = copyNtfsData(entry.handle, data, selection, output, path, job);
   if (result == NtfsCopyResult::Succeeded) job.appendResult(true);
+  if (result == NtfsCopyResult::Cancelled) job.noteInterrupted();
   return result != NtfsCopyResult::Failed;
 }
 

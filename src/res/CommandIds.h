@@ -50,6 +50,7 @@ constexpr unsigned IDC_HIDE_EMPTY_FOLDERS = 1023;
 constexpr unsigned IDC_NO_CONDITION = 1024;
 constexpr unsigned IDC_SAME_DRIVE_WARNING = 1025;
 constexpr unsigned IDC_NO_RECYCLE_BIN = 1076;
+constexpr unsigned IDC_EXACT_LENGTHS = 1077;     // carving to the true end of each file
 constexpr unsigned IDC_LOG_ENABLE = 1033;       // logging dialog
 constexpr unsigned IDC_LOG_DISABLE = 1034;
 constexpr unsigned IDC_LOG_PATH = 1013;

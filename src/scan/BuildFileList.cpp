@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "device/RawDevice.h"
+#include "exfat/ExfatDirectoryWalker.h"
+#include "exfat/ExfatVolume.h"
 #include "fat/DirectoryWalker.h"
 #include "fat/FatVolume.h"
 #include "log/Log.h"
@@ -14,6 +16,7 @@
 #include "res/StringTable.h"
 #include "scan/DeepScan.h"
 #include "scan/FileList.h"
+#include "scan/PopulateExfat.h"
 #include "scan/PopulateFAT.h"
 #include "scan/PopulateNTFS.h"
 #include "scan/RecycleBin.h"
@@ -57,21 +60,32 @@ bool scanPhysicalDrive(CFileList& lists, const std::u16string& path, ProgressWin
   return true;
 }
 
+// A volume layer's open failed: the user sees the system's text for the error, or "partition
+// type not recognised" when the layer left no error. Returns false.
+bool reportOpenFailure(const std::u16string& path, std::u16string_view opener) {
+  DWORD error = GetLastError();
+  if (error != ERROR_SUCCESS) {
+    LOG_Write(g_logAPP, ERROR, u"CFileList::BuildFileList(%s): %s() 失败", path, opener);
+    showScanError(cannotOpenDriveMessage(path, systemErrorText(error)));
+  } else {
+    showScanError(cannotOpenDriveMessage(path, std::u16string(loadString(res::IDS_PARTITION_TYPE_UNRECOGNIZED))));
+  }
+  return false;
+}
+
+// Stores a volume's finished list and marks the folders that hold no deleted file.
+void storeWithDeletedFlags(CFileList& lists, const std::u16string& path, std::unique_ptr<DriveFileList> list) {
+  DriveFileList& stored = *list;
+  lists.StoreDriveList(path, std::move(list));
+  ComputeDeletedFlags(stored, stored.Lookup(ROOT_ENTRY_ID));
+}
+
 bool scanFatVolume(CFileList& lists, const std::u16string& path, ProgressWindow& window, bool physical,
                    std::uint64_t first, std::uint64_t last, std::uint64_t totalBytes, std::uint64_t freeBytes) {
   LOG_Write(g_logAPP, INFO, u"CFileList::BuildFileList(%s): 驱动器是 FAT", path);
   SetLastError(ERROR_SUCCESS);
   DWORD volume = FAT_OpenDevice(path.c_str());
-  if (volume == INVALID_LAYER_HANDLE) {
-    DWORD error = GetLastError();
-    if (error != ERROR_SUCCESS) {
-      LOG_Write(g_logAPP, ERROR, u"CFileList::BuildFileList(%s): FAT_OpenDevice() 失败", path);
-      showScanError(cannotOpenDriveMessage(path, systemErrorText(error)));
-    } else {
-      showScanError(cannotOpenDriveMessage(path, std::u16string(loadString(res::IDS_PARTITION_TYPE_UNRECOGNIZED))));
-    }
-    return false;
-  }
+  if (volume == INVALID_LAYER_HANDLE) return reportOpenFailure(path, u"FAT_OpenDevice");
   window.setRange(0, 100);
   auto list = newListWithRoot(volume, path[0], ENTRY_KIND_FAT);
   FileEntry& root = list->Lookup(ROOT_ENTRY_ID);
@@ -92,9 +106,41 @@ bool scanFatVolume(CFileList& lists, const std::u16string& path, ProgressWindow&
     }
     if (settings().ScanRecycleBin) ListRecycleBin(path, *list);
   }
-  DriveFileList& stored = *list;
-  lists.StoreDriveList(path, std::move(list));
-  ComputeDeletedFlags(stored, stored.Lookup(ROOT_ENTRY_ID));
+  storeWithDeletedFlags(lists, path, std::move(list));
+  return true;
+}
+
+bool scanExfatVolume(CFileList& lists, const std::u16string& path, ProgressWindow& window, bool physical,
+                     std::uint64_t first, std::uint64_t last, std::uint64_t totalBytes, std::uint64_t freeBytes) {
+  LOG_Write(g_logAPP, INFO, u"CFileList::BuildFileList(%s): 驱动器是 exFAT", path);
+  SetLastError(ERROR_SUCCESS);
+  DWORD volume = EXFAT_OpenDevice(path.c_str());
+  if (volume == INVALID_LAYER_HANDLE) return reportOpenFailure(path, u"EXFAT_OpenDevice");
+  window.setRange(0, 100);
+  auto list = newListWithRoot(volume, path[0], ENTRY_KIND_EXFAT);
+  FileEntry& root = list->Lookup(ROOT_ENTRY_ID);
+  DWORD clusterSize = 0;
+  std::uint64_t clusterCount = 0;
+  EXFAT_GetClusterSize(volume, &clusterSize);
+  EXFAT_GetClusterCount(volume, &clusterCount);
+  if (physical) {
+    // Units are cluster numbers, which start at 2.
+    if (last == 0) last = clusterCount + 2;
+    DeepScan(window, *list, root, first, last);
+  } else {
+    DWORD dir = 0;
+    if (EXFAT_OpenRootDirectory(volume, &dir) == LAYER_SUCCESS) {
+      ExfatWalk walk;
+      walk.window = &window;
+      walk.list = list.get();
+      walk.clusterSize = clusterSize;
+      walk.totalClusters = clusterSize ? (totalBytes - freeBytes) / clusterSize : 0;
+      walk.openFolders.push_back(EXFAT_GetVolumeEntry(volume)->boot.rootCluster);
+      PopulateExfat(walk, root, dir);
+    }
+    if (settings().ScanRecycleBin) ListRecycleBin(path, *list);
+  }
+  storeWithDeletedFlags(lists, path, std::move(list));
   return true;
 }
 
@@ -147,6 +193,8 @@ bool CFileList::BuildFileList(const std::u16string& drivePath, ProgressWindow& w
   if (!GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) total.QuadPart = totalFree.QuadPart = 0;
   if (type == PARTITION_TYPE_FAT)
     return scanFatVolume(*this, drivePath, window, physical, first, last, total.QuadPart, totalFree.QuadPart);
+  if (type == PARTITION_TYPE_EXFAT)
+    return scanExfatVolume(*this, drivePath, window, physical, first, last, total.QuadPart, totalFree.QuadPart);
   return scanNtfsVolume(*this, drivePath, window, physical, first, last, total.QuadPart);
 }
 

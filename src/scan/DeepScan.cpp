@@ -116,7 +116,7 @@ bool DeepScan(ProgressWindow& window, DriveFileList& list, FileEntry& root, std:
 // recogniser can read at least one chunk past the unit it is given.
 bool runDeepScan(ChunkReader& reader, FilterRegistry& registry, ProgressWindow& window, DriveFileList& list,
                  FileEntry& root, std::uint64_t first, std::uint64_t last) {
-  LOG_Write(g_logAPP, INFO, u"PopulateFAT(handle=%d): 名称未找到", root.handle);
+  LOG_Write(g_logAPP, INFO, u"DeepScan(handle=%d): 扫描单元 %I64d 至 %I64d", root.handle, first, last);
   const ScanTime time = takeScanTime();
   const std::uint64_t unitSize = reader.unitSize();
   const std::uint64_t perChunk = reader.unitsPerChunk();

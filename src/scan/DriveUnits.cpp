@@ -3,6 +3,7 @@
 #include <span>
 
 #include "device/RawDevice.h"
+#include "exfat/ExfatVolume.h"
 #include "fat/FatVolume.h"
 #include "ntfs/ClusterBitmap.h"
 #include "ntfs/NtfsVolume.h"
@@ -49,6 +50,24 @@ class NtfsUnits : public DriveUnits {
   DWORD handle_, clusterSize_;
 };
 
+class ExfatUnits : public DriveUnits {
+ public:
+  ExfatUnits(DWORD handle, DWORD clusterSize) : handle_(handle), clusterSize_(clusterSize) {}
+  std::uint32_t unitSize() const override { return clusterSize_; }
+  bool read(std::uint64_t unit, std::uint32_t count, std::uint8_t* buffer) override {
+    return EXFAT_ReadClusters(handle_, unit, count, buffer) == LAYER_SUCCESS;
+  }
+  // Clusters outside the heap are never free; a bitmap that cannot be read counts them as free.
+  bool isFree(std::uint64_t unit) override {
+    DWORD free = 1;
+    DWORD code = EXFAT_IsClusterFree(handle_, unit, &free);
+    return code == LAYER_READ_FAILED || (code == LAYER_SUCCESS && free != 0);
+  }
+
+ private:
+  DWORD handle_, clusterSize_;
+};
+
 class RawUnits : public DriveUnits {
  public:
   RawUnits(DWORD handle, DWORD sectorSize) : handle_(handle), sectorSize_(sectorSize) {}
@@ -78,6 +97,9 @@ std::unique_ptr<DriveUnits> driveUnitsOf(std::uint8_t entryKind, DWORD handle) {
     case ENTRY_KIND_RAW_DEVICE:
       if (RAW_GetSectorSize(handle, &unit) != LAYER_SUCCESS || unit == 0) return nullptr;
       return std::make_unique<RawUnits>(handle, unit);
+    case ENTRY_KIND_EXFAT:
+      if (EXFAT_GetClusterSize(handle, &unit) != LAYER_SUCCESS || unit == 0) return nullptr;
+      return std::make_unique<ExfatUnits>(handle, unit);
     default: return nullptr;
   }
 }

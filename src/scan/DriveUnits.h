@@ -1,5 +1,5 @@
-// The units of a scanned drive, read through the layer that scanned it: the clusters of a FAT or
-// NTFS volume, the sectors of a physical drive.
+// The units of a scanned drive, read through the layer that scanned it: the clusters of a FAT,
+// NTFS or exFAT volume, the sectors of a physical drive.
 #pragma once
 
 #include <cstdint>

@@ -9,28 +9,37 @@
 #include "ntfs/NtfsVolume.h"
 #include "ntfs/RunList.h"
 #include "platform/Files.h"
+#include "platform/Saturating.h"
 #include "scan/DriveUnits.h"
+#include "scan/ExfatFileData.h"
+#include "scan/FileUnitLimits.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxFatClusters = 100000;
-constexpr std::uint64_t kMaxSearchedRunLength = 1000000;
+// Visits the units of the runs one at a time, the last one cut so that size bytes are visited.
+bool readRuns(DriveUnits& units, const std::vector<ExfatRun>& runs, std::uint64_t size,
+              const std::function<bool(ByteSpan)>& visit) {
+  const std::uint64_t unit = units.unitSize();
+  std::vector<std::uint8_t> buffer(unit);
+  for (const ExfatRun& run : runs) {
+    for (std::uint64_t i = 0; i < run.count && size > 0; ++i) {
+      if (!units.read(run.first + i, 1, buffer.data())) return false;
+      const std::uint64_t length = std::min(unit, size);
+      size -= length;
+      if (!visit(ByteSpan(buffer.data(), length))) return true;
+    }
+  }
+  return true;
+}
 
 bool readUnits(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
   std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
   if (!units) return false;
-  const std::uint64_t unit = units->unitSize();
-  const std::uint64_t count = (entry.size + unit - 1) / unit;
-  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatClusters) return false;
-  std::vector<std::uint8_t> buffer(unit);
-  for (std::uint64_t i = 0; i < count; ++i) {
-    if (!units->read(entry.startPosition + i, 1, buffer.data())) return false;
-    std::uint64_t length = std::min(unit, entry.size - i * unit);
-    if (!visit(ByteSpan(buffer.data(), length))) return true;
-  }
-  return true;
+  const std::uint64_t count = unitsOfSize(entry.size, units->unitSize());
+  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatFileClusters) return false;
+  return readRuns(*units, {{entry.startPosition, count}}, entry.size, visit);
 }
 
 bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
@@ -51,20 +60,34 @@ bool readThroughMft(const FileEntry& entry, const std::function<bool(ByteSpan)>&
   if (ntfs::decodeRunList(data, runs) != 0) return false;
   std::uint64_t left = ntfs::attributeDataSize(data);
   std::vector<std::uint8_t> cluster(clusterSize);
-  for (const Run& run : runs) {
-    if (left == 0) break;
-    if (run.startCluster == kSparseRun || run.length > kMaxSearchedRunLength) {
-      left -= std::min<std::uint64_t>(left, run.length * clusterSize);
-      continue;
-    }
-    for (std::uint64_t c = 0; c < run.length && left > 0; ++c) {
-      if (ReadClusters(entry.handle, static_cast<std::uint64_t>(run.startCluster) + c, 1, cluster) != 0) return false;
-      std::uint64_t length = std::min<std::uint64_t>(clusterSize, left);
-      left -= length;
-      if (!visit(ByteSpan(cluster.data(), length))) return true;
-    }
-  }
-  return true;
+  bool readable = true;
+  // Runs that are not walked (sparse, too long) hold nothing searched but count towards the size.
+  if (left > 0)
+    walkRunClusters(
+        runs,
+        [&](std::uint64_t lcn) {
+          if (ReadClusters(entry.handle, lcn, 1, cluster) != 0) {
+            readable = false;
+            return false;
+          }
+          std::uint64_t length = std::min<std::uint64_t>(clusterSize, left);
+          left -= length;
+          return visit(ByteSpan(cluster.data(), length)) && left > 0;
+        },
+        [&](const Run& run, PassedRun) {
+          left -= std::min(left, saturatingMultiply(run.length, clusterSize));
+          return left > 0;
+        });
+  return readable;
+}
+
+// An exFAT file of a basic scan: its clusters up to the valid data length (what follows it is
+// zeros, which are not searched).
+bool readThroughSet(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
+  ExfatFileData data;
+  std::unique_ptr<DriveUnits> units = driveUnitsOf(entry.kind, entry.handle);
+  if (!units || !findExfatFileData(entry, data)) return false;
+  return readRuns(*units, data.runs, data.validDataLength, visit);
 }
 
 bool readRecycledFile(const FileEntry& entry, const std::function<bool(ByteSpan)>& visit) {
@@ -89,6 +112,7 @@ bool readRecycledFile(const FileEntry& entry, const std::function<bool(ByteSpan)
 bool readFileContent(const FileEntry& entry, const std::function<bool(ByteSpan piece)>& visit) {
   if (entry.kind == ENTRY_KIND_RECYCLE_BIN) return readRecycledFile(entry, visit);
   if (entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0) return readThroughMft(entry, visit);
+  if (isExfatSetEntry(entry)) return readThroughSet(entry, visit);
   return readUnits(entry, visit);
 }
 

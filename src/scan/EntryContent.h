@@ -1,6 +1,7 @@
 // Reads a found file's data (for the content search, and for the recycle bin's "$I" files), by
 // where it was found: consecutive units from its start (FAT files and carved files), the runs of
-// its MFT record (NTFS files), or the real file (recycle-bin entries).
+// its MFT record (NTFS files), the clusters its entry set names (exFAT files), or the real file
+// (recycle-bin entries).
 #pragma once
 
 #include <functional>

@@ -16,11 +16,11 @@ namespace {
 // one of the record), so every front end and the search agree on it.
 bool ntfsModificationTime(const FileEntry& entry, FILETIME& local) {
   DWORD recordSize = 0;
-  if (GetMFTRecordSize(entry.handle, &recordSize) != 0 || recordSize == 0) return false;
+  if (GetMFTRecordSize(entry.handle, &recordSize) != LAYER_SUCCESS || recordSize == 0) return false;
   std::vector<BYTE> record(recordSize);
   ByteSpan attribute;
-  if (GetMFTRecord(entry.handle, mftRecordNumberOf(entry), record) != 0 ||
-      FindAttribute(record, ntfs::kAttrFileName, &attribute) != 0)
+  if (GetMFTRecord(entry.handle, mftRecordNumberOf(entry), record) != LAYER_SUCCESS ||
+      FindAttribute(record, ntfs::kAttrFileName, &attribute) != LAYER_SUCCESS)
     return false;
   ByteSpan value = ntfs::residentValue(attribute);
   if (!fitsIn(value.size(), ntfs::kFnModificationTime, 8)) return false;

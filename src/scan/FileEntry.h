@@ -14,6 +14,7 @@ enum EntryKind : std::uint8_t {
   ENTRY_KIND_NTFS = 1,
   ENTRY_KIND_RAW_DEVICE = 2,
   ENTRY_KIND_RECYCLE_BIN = 3,  // a real file on disk
+  ENTRY_KIND_EXFAT = 4,
 };
 
 // Recovery chances, as the views show them.
@@ -47,9 +48,10 @@ struct FileEntry {
   std::uint64_t id = 0;
   std::uint64_t parentId = 0;
   std::uint64_t size = 0;
-  // FAT: first cluster; physical scans: the unit where the file starts; else 0.
+  // FAT: first cluster; physical scans: the unit where the file starts; else 0 (NTFS and exFAT
+  // entries find their data through their MFT record or entry set, named by the id).
   std::uint64_t startPosition = 0;
-  std::uint32_t handle = NO_HANDLE;  // FAT or NTFS volume handle, or device handle
+  std::uint32_t handle = NO_HANDLE;  // FAT, NTFS or exFAT volume handle, or device handle
   std::uint16_t dosTime = 0;
   std::uint16_t dosDate = 0;
   char16_t driveLetter = 0;

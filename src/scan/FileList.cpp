@@ -17,22 +17,19 @@ bool CFileList::RemoveDriveList(const std::u16string& drivePath) {
 }
 
 bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list, std::uint64_t& folderId) {
-  if (path.empty()) return false;
-  std::u16string folder = splitPath(path).folder;
+  return !path.empty() && findIdAtPath(list, splitPath(path).folder, folderId);
+}
+
+bool findIdAtPath(const DriveFileList& list, std::u16string_view path, std::uint64_t& id) {
   std::uint64_t current = ROOT_ENTRY_ID;
-  std::size_t pos = 0;
-  while (pos < folder.size()) {
-    std::size_t end = folder.find_first_of(u"\\/", pos);
-    if (end == std::u16string::npos) end = folder.size();
-    std::u16string token = folder.substr(pos, end - pos);
-    pos = end + 1;
-    if (token.empty()) continue;
+  if (!list.Find(current)) return false;
+  for (const std::u16string& name : pathComponents(path)) {
     const FileEntry* entry = list.Find(current);
     if (!entry) return false;
     bool found = false;
     for (std::uint64_t childId : entry->children) {
-      const FileEntry* child = list.Find(childId);
-      if (child && equalsIgnoreCase(child->name, token)) {
+      const FileEntry* child = childId == ROOT_ENTRY_ID ? nullptr : list.Find(childId);
+      if (child && equalsIgnoreCase(child->name, name)) {
         current = childId;
         found = true;
         break;
@@ -40,7 +37,7 @@ bool CFileList::FindEntryByPath(const std::u16string& path, DriveFileList& list,
     }
     if (!found) return false;
   }
-  folderId = current;
+  id = current;
   return true;
 }
 

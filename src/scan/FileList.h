@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/UiPorts.h"
 #include "scan/DriveFileList.h"
@@ -37,6 +38,10 @@ class CFileList {
  private:
   std::map<std::u16string, std::unique_ptr<DriveFileList>> lists_;
 };
+
+// The id of the entry at a path from the list's root ("\\a\\b.txt" or "a/b.txt"), each name
+// compared without regard to case; false when there is none. Creates nothing.
+bool findIdAtPath(const DriveFileList& list, std::u16string_view path, std::uint64_t& id);
 
 // The drive path of a volume letter or of physical drive n (the character 0x7B plus n).
 std::u16string drivePathOfLetter(char16_t letter);

@@ -4,12 +4,12 @@
 #include "fat/DirectoryWalker.h"
 #include "fat/FatVolume.h"
 #include "log/Log.h"
+#include "scan/FileUnitLimits.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxRatedClusters = 100000;
 constexpr std::uint64_t kEntriesPerProgressPoint = 256;
 // Folders nested deeper than this are listed but not walked: a crafted volume could otherwise
 // nest folders until the stack runs out.
@@ -35,8 +35,8 @@ std::uint8_t RateDeletedFatFile(DWORD volume, std::uint64_t firstCluster, std::u
   DWORD clusterSize = 0;
   FAT_GetClusterSize(volume, &clusterSize);
   if (clusterSize == 0) return CHANCE_NOT_RECOVERABLE;
-  std::uint64_t n = (size + clusterSize - 1) / clusterSize;
-  if (n == 0 || n > kMaxRatedClusters) return CHANCE_NOT_RECOVERABLE;
+  std::uint64_t n = unitsOfSize(size, clusterSize);
+  if (n == 0 || n > kMaxFatFileClusters) return CHANCE_NOT_RECOVERABLE;
   std::uint64_t free = 0;
   for (std::uint64_t i = 0; i < n; ++i) {
     std::uint64_t entry = 0;  // an entry that cannot be read counts as free

@@ -4,6 +4,7 @@
 
 #include "ntfs/Attribute.h"
 #include "ntfs/ExtendedMftRecords.h"
+#include "ntfs/MftRecord.h"
 #include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
 
@@ -13,30 +14,24 @@ namespace {
 
 constexpr std::uint64_t kRecordsPerProgressPoint = 256;
 
-// $FILE_NAME value fields.
-constexpr std::size_t kFileNameParent = 0x00;      // 48-bit record number + 16-bit sequence
-constexpr std::size_t kFileNameFlags = 0x38;       // 32-bit file attribute flags
-constexpr std::uint32_t kFileNameIsFolder = 0x10000000;
-
-std::uint64_t reference48(ByteSpan b, std::size_t off) {
-  return static_cast<std::uint64_t>(le32(b, off)) | (static_cast<std::uint64_t>(le16(b, off + 4)) << 32);
-}
+// The record number of the 64-bit file reference at off (its sequence number dropped).
+std::uint64_t referencedRecord(ByteSpan b, std::size_t off) { return ntfs::recordNumberOf(le64(b, off)); }
 
 // The size of a file's unnamed data: from the record's $DATA, or the sum over the extension
 // records that hold it.
 void readFileSize(DWORD volume, std::vector<BYTE>& record, FileEntry& entry) {
   ByteSpan data;
-  if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0) {
+  if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS) {
     entry.size = ntfs::attributeDataSize(data);
     return;
   }
   std::uint64_t numbers[kMaxMftExtensionRecords] = {};
   DWORD count = kMaxMftExtensionRecords;
   std::vector<BYTE> base = record;
-  if (GetExtendedMFTRecordNum(volume, base, ntfs::_AH_TYPE_DA, numbers, &count) != 0) return;
+  if (GetExtendedMFTRecordNum(volume, base, ntfs::_AH_TYPE_DA, numbers, &count) != LAYER_SUCCESS) return;
   for (DWORD i = 0; i < count; ++i) {
-    if (GetMFTRecord(volume, numbers[i], record) != 0) continue;
-    if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == 0) entry.size += ntfs::attributeDataSize(data);
+    if (GetMFTRecord(volume, numbers[i], record) != LAYER_SUCCESS) continue;
+    if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS) entry.size += ntfs::attributeDataSize(data);
   }
 }
 
@@ -54,14 +49,14 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
     DWORD read = GetMFTRecord(volume, i, record);
     // Past the end of the $MFT's runs no later record can be read either, whatever the $MFT's
     // data size claims (a damaged size field can claim trillions of records).
-    if (read == kMftRecordBeyondRuns) break;
-    if (read != 0) continue;
-    std::uint64_t id = reference48(record, ntfs::kRecordBaseReference);
+    if (read == LAYER_NO_MORE) break;
+    if (read != LAYER_SUCCESS) continue;
+    std::uint64_t id = referencedRecord(record, ntfs::kRecordBaseReference);
     if (id == 0) id = i;
     ByteSpan fileName;
-    if (GetFileName(record, &fileName) != 0) continue;
+    if (GetFileName(record, &fileName) != LAYER_SUCCESS) continue;
     bool deleted = (le16(record, ntfs::kRecordFlags) & ntfs::kRecordInUse) == 0;
-    bool folder = (le32(fileName, kFileNameFlags) & kFileNameIsFolder) != 0;
+    bool folder = (le32(fileName, ntfs::kFnFileAttributes) & ntfs::kFnAttributeFolder) != 0;
     if (!deleted && !folder) continue;
 
     FileEntry& entry = list.Lookup(id);
@@ -71,7 +66,7 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
     entry.handle = volume;
     entry.isFolder = folder;
     entry.id = id;
-    entry.parentId = id == ROOT_ENTRY_ID ? 0 : reference48(fileName, kFileNameParent);
+    entry.parentId = id == ROOT_ENTRY_ID ? 0 : referencedRecord(fileName, ntfs::kFnParentReference);
     entry.name = ntfs::fileNameText(fileName);
     if (!folder) readFileSize(volume, record, entry);
   }

@@ -8,14 +8,13 @@
 #include "ntfs/RunList.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "scan/FileUnitLimits.h"
 #include "scan/NtfsFileData.h"
 #include "settings/Settings.h"
 
 namespace tarvosk {
 
 namespace {
-
-constexpr std::uint64_t kMaxWalkedRunLength = 1000000;
 
 void copyText(WCHAR* text, std::u16string_view s) {
   std::size_t n = std::min(s.size(), kRecoveryChanceTextUnits - 1);
@@ -42,16 +41,16 @@ std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
   if (ntfs::isResident(data)) return CHANCE_PROBABLY_GOOD;
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return CHANCE_NOT_RECOVERABLE;
-  for (const Run& run : runs) {
-    if (run.startCluster == kSparseRun) continue;
-    if (run.length > kMaxWalkedRunLength) return CHANCE_POOR;
-    for (std::uint64_t c = 0; c < run.length; ++c) {
-      DWORD isFree = 1;  // a cluster whose test cannot answer counts as free
-      if (IsClusterFree(volume, static_cast<std::uint64_t>(run.startCluster) + c, &isFree) != 0) isFree = 1;
-      if (!isFree) return CHANCE_POOR;
-    }
-  }
-  return CHANCE_PROBABLY_GOOD;
+  // A sparse run is passed over; a run too long to walk counts as a cluster in use.
+  bool allFree = walkRunClusters(
+      runs,
+      [volume](std::uint64_t cluster) {
+        DWORD isFree = 1;  // a cluster whose test cannot answer counts as free
+        if (IsClusterFree(volume, cluster, &isFree) != 0) isFree = 1;
+        return isFree != 0;
+      },
+      [](const Run&, PassedRun why) { return why == PassedRun::Sparse; });
+  return allFree ? CHANCE_PROBABLY_GOOD : CHANCE_POOR;
 }
 
 std::uint8_t GetRecoveryChanceText(WCHAR* text, FileEntry& entry) {

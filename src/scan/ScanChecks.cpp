@@ -22,6 +22,13 @@ bool isRecognisedPartitionType(BYTE type) {
   return (type & 0x80) && (low == 0x01 || low == 0x06 || low == 0x07 || low == 0x0B || low == 0x0C || low == 0x0E);
 }
 
+bool isExfatVolume(const std::u16string& drivePath) {
+  WCHAR fileSystem[512] = {};
+  std::u16string root = drivePath + u"\\";
+  return GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 512) &&
+         std::u16string_view(fileSystem) == u"exFAT";
+}
+
 }  // namespace
 
 std::u16string cannotOpenDriveMessage(const std::u16string& what, const std::u16string& more) {
@@ -68,6 +75,10 @@ bool IsScanPossible(const std::u16string& drivePath, int& partitionType) {
     LOG_Write(g_logAPP, ERROR, u"CFileList::IsScanPossible(%s): No disk in drive", drivePath);
     showScanError(cannotOpenDriveMessage(drivePath, systemErrorText(GetLastError())));
     return false;
+  }
+  if (isExfatVolume(drivePath)) {
+    partitionType = PARTITION_TYPE_EXFAT;
+    return true;
   }
   partitionType = PARTITION_TYPE_FAT;
   std::u16string root = drivePath + u"\\";

@@ -1,6 +1,7 @@
 #include "scan/ScanHandle.h"
 
 #include "device/RawDevice.h"
+#include "exfat/ExfatVolume.h"
 #include "fat/FatVolume.h"
 #include "ntfs/NtfsVolume.h"
 #include "scan/FileEntry.h"
@@ -12,6 +13,7 @@ ScanHandle::~ScanHandle() {
     case ENTRY_KIND_FAT: FAT_CloseDevice(handle_); break;
     case ENTRY_KIND_NTFS: CloseMFT(handle_); break;
     case ENTRY_KIND_RAW_DEVICE: RAW_CloseDevice(handle_); break;
+    case ENTRY_KIND_EXFAT: EXFAT_CloseDevice(handle_); break;
     default: break;
   }
 }

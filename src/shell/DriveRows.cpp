@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "device/RawDevice.h"
-#include "device/ResultCodes.h"
 #include "platform/CodePage.h"
 #include "platform/DriveNamespace.h"
 #include "platform/Format.h"
 #include "platform/Files.h"
+#include "platform/ResultCodes.h"
 #include "platform/VolumeServices.h"
 #include "platform/WinError.h"
 

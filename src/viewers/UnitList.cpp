@@ -12,6 +12,8 @@
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/DriveUnits.h"
+#include "scan/ExfatFileData.h"
+#include "scan/FileUnitLimits.h"
 #include "scan/NtfsFileData.h"
 
 namespace tarvosk {
@@ -19,21 +21,17 @@ namespace tarvosk {
 namespace {
 
 constexpr std::uint32_t kRecycleBinBlock = 4096;
-constexpr std::uint64_t kMaxFatClusters = 100000;
-constexpr std::uint64_t kMaxListedRunLength = 1000000;
 
 void tell(unsigned id, UINT icon) {
   userInterface().messageBox(std::u16string(loadString(id)), kProgramTitle, MB_OK | icon);
 }
 
-std::uint64_t unitsFor(std::uint64_t size, std::uint64_t unit) { return (size + unit - 1) / unit; }
-
 void listContiguous(const FileEntry& entry, FileUnits& out) {
   std::unique_ptr<DriveUnits> drive = driveUnitsOf(entry.kind, entry.handle);
   if (!drive) return;
   out.unitSize = drive->unitSize();
-  std::uint64_t count = unitsFor(entry.size, out.unitSize);
-  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatClusters) {
+  std::uint64_t count = unitsOfSize(entry.size, out.unitSize);
+  if (entry.kind == ENTRY_KIND_FAT && count > kMaxFatFileClusters) {
     tell(res::IDS_FILE_DAMAGED, 0);
     return;
   }
@@ -63,13 +61,30 @@ void listThroughMft(const FileEntry& entry, FileUnits& out) {
   if (ntfs::isCompressed(data)) tell(res::IDS_VIEWER_FILE_COMPRESSED, MB_ICONINFORMATION);
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return;
-  for (const Run& run : runs) {
-    if (run.startCluster == kSparseRun || run.length > kMaxListedRunLength) continue;
-    for (std::uint64_t c = 0; c < run.length; ++c) {
-      std::uint64_t lcn = static_cast<std::uint64_t>(run.startCluster) + c;
-      DWORD isFree = 0;
-      out.units.push_back({lcn, IsClusterFree(entry.handle, lcn, &isFree) == 0 && isFree != 0});
-    }
+  walkRunClusters(
+      runs,
+      [&](std::uint64_t cluster) {
+        DWORD isFree = 0;
+        out.units.push_back({cluster, IsClusterFree(entry.handle, cluster, &isFree) == 0 && isFree != 0});
+        return true;
+      },
+      [](const Run&, PassedRun) { return true; });
+}
+
+// An exFAT file of a basic scan: the clusters its entry set names (for a deleted file whose
+// chain is gone, the clusters recovery would take), extents of more than 1,000,000 left out.
+void listThroughSet(const FileEntry& entry, FileUnits& out) {
+  ExfatFileData data;
+  std::unique_ptr<DriveUnits> drive = driveUnitsOf(entry.kind, entry.handle);
+  if (!drive || !findExfatFileData(entry, data)) {
+    tell(res::IDS_FILE_DAMAGED, 0);
+    return;
+  }
+  out.unitSize = data.clusterSize;
+  out.dataLength = data.dataLength;
+  for (const ExfatRun& run : data.runs) {
+    if (run.count > kMaxListedRunLength) continue;  // as NTFS runs: too long to list
+    for (std::uint64_t c = run.first; c < run.first + run.count; ++c) out.units.push_back({c, drive->isFree(c)});
   }
 }
 
@@ -80,9 +95,11 @@ FileUnits listFileUnits(const FileEntry& entry) {
   out.dataLength = entry.size;
   if (entry.kind == ENTRY_KIND_RECYCLE_BIN) {
     out.unitSize = kRecycleBinBlock;
-    for (std::uint64_t i = 0; i < unitsFor(entry.size, kRecycleBinBlock); ++i) out.units.push_back({i, true});
+    for (std::uint64_t i = 0; i < unitsOfSize(entry.size, kRecycleBinBlock); ++i) out.units.push_back({i, true});
   } else if (entry.kind == ENTRY_KIND_NTFS && entry.startPosition == 0) {
     listThroughMft(entry, out);
+  } else if (isExfatSetEntry(entry)) {
+    listThroughSet(entry, out);
   } else {
     listContiguous(entry, out);
   }

@@ -4,11 +4,14 @@
 #include "fat/DirectoryWalker.h"
 #include "fat/FatFileRecord.h"
 #include "fat/FatVolume.h"
+#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
+#include "platform/PathNames.h"
 #include "platform/Time.h"
 #include "platform/WinError.h"
 #include "volfs/FatFileReader.h"
 #include "volfs/FatFreeSpace.h"
+#include "volfs/VolumePath.h"
 
 namespace tarvosk {
 
@@ -43,30 +46,6 @@ std::u16string displayShortName(const FatFileRecord& r) {
   std::u16string ext = oemText(r.shortName + fatdir::kExtension, fatdir::kExtensionLength, r.caseFlags & kCaseLowerExtension);
   if (!ext.empty()) name += u"." + ext;
   return name;
-}
-
-char16_t foldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
-
-bool sameName(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  return true;
-}
-
-std::vector<std::u16string> components(const std::u16string& path) {
-  std::vector<std::u16string> parts;
-  std::u16string part;
-  for (char16_t c : path) {
-    if (c == u'\\' || c == u'/') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part.push_back(c);
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
 }
 
 FILETIME entryTime(WORD date, WORD time) {
@@ -155,12 +134,12 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
   if (error != ERROR_SUCCESS) return error;
   DWORD current = 0;
   if (FAT_OpenRootDirectory(volume, &current) != LAYER_SUCCESS) return ERROR_READ_FAULT;
-  for (const std::u16string& part : components(path)) {
+  for (const std::u16string& part : pathComponents(path)) {
     DWORD child = 0;
     bool found = false;
     error = walkFolder(current, [&](const Found& f, DWORD handle) {
       if (!(f.info.attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-      if (!sameName(f.info.name, part) && !sameName(f.info.shortName, part)) return false;
+      if (!equalsIgnoreCase(f.info.name, part) && !equalsIgnoreCase(f.info.shortName, part)) return false;
       child = handle;
       found = true;
       return true;
@@ -175,15 +154,13 @@ DWORD FatMountedVolume::openFolder(const std::u16string& path, DWORD& folderHand
 }
 
 DWORD FatMountedVolume::find(const std::u16string& path, Found& out) {
-  std::vector<std::u16string> parts = components(path);
-  if (parts.empty()) return ERROR_FILE_NOT_FOUND;
-  std::u16string parent;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += parts[i] + u"\\";
+  std::u16string parent, name;
+  if (!splitLastName(path, parent, name)) return ERROR_FILE_NOT_FOUND;
   DWORD folder = 0;
   if (DWORD error = openFolder(parent, folder); error != ERROR_SUCCESS) return error;
   bool found = false;
   DWORD error = walkFolder(folder, [&](const Found& f, DWORD) {
-    if (sameName(f.info.name, parts.back()) || sameName(f.info.shortName, parts.back())) {
+    if (equalsIgnoreCase(f.info.name, name) || equalsIgnoreCase(f.info.shortName, name)) {
       out = f;
       found = true;
     }
@@ -222,9 +199,8 @@ DWORD FatMountedVolume::information(VolumeInformation& out) {
 }
 
 DWORD FatMountedVolume::stat(const std::u16string& path, VolumeFileInfo& out) {
-  if (components(path).empty()) {
-    out = VolumeFileInfo{};
-    out.attributes = FILE_ATTRIBUTE_DIRECTORY;
+  if (pathComponents(path).empty()) {
+    out = rootFolderInfo();
     return ERROR_SUCCESS;
   }
   Found found;

@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "fat/FatBootSector.h"
-#include "platform/VolumeProbe.h"
 #include "volfs/FatMountedVolume.h"
 #include "volfs/FileSystems.h"
 
@@ -17,8 +16,6 @@ class FatVolumeProvider : public VolumeProvider {
   std::unique_ptr<MountedVolume> mount(WCHAR letter, const std::uint8_t* bootSector) override {
     if (!bootSector) return nullptr;
     ByteSpan boot(bootSector, kBootSectorBytes);
-    FileSystemKind kind = probeFileSystem(boot);
-    if (kind != FileSystemKind::Fat12 && kind != FileSystemKind::Fat16 && kind != FileSystemKind::Fat32) return nullptr;
     FatBootSector parsed;
     if (parseFatBootSector(boot, parsed) != BootSectorProblem::None) return nullptr;
     return std::make_unique<FatMountedVolume>(letter, parsed, boot);

@@ -5,6 +5,7 @@ namespace tarvosk {
 void registerFileSystemProviders() {
   registerVolumeProvider(makeFatVolumeProvider());
   registerVolumeProvider(makeNtfsVolumeProvider());
+  registerVolumeProvider(makeExfatVolumeProvider());
 }
 
 }  // namespace tarvosk

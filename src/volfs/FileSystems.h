@@ -10,8 +10,9 @@ namespace tarvosk {
 
 std::shared_ptr<VolumeProvider> makeFatVolumeProvider();
 std::shared_ptr<VolumeProvider> makeNtfsVolumeProvider();
+std::shared_ptr<VolumeProvider> makeExfatVolumeProvider();
 
-// Registers the FAT and NTFS providers with the platform's volume services.
+// Registers the FAT, NTFS and exFAT providers with the platform's volume services.
 void registerFileSystemProviders();
 
 }  // namespace tarvosk

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "ntfs/Attribute.h"
-#include "ntfs/Lznt1.h"
+#include "ntfs/CompressedUnits.h"
 #include "ntfs/NtfsLayout.h"
 #include "platform/WinError.h"
 
@@ -105,7 +105,7 @@ DWORD loadNtfsDataStream(NtfsVolumeEntry& volume, ByteSpan baseRecord, std::uint
       } else {
         std::vector<BYTE> record(volume.recordSize);
         DWORD r = __GetMFTRecord(volume, number, record);
-        if (r != 0) return r == 1 ? ERROR_READ_FAULT : ERROR_FILE_INVALID;
+        if (r != LAYER_SUCCESS) return r == LAYER_READ_FAILED ? ERROR_READ_FAULT : ERROR_FILE_INVALID;
         if (!findExtent(record, vcn, extent)) return ERROR_FILE_INVALID;
         extent.record = std::move(record);
       }
@@ -133,9 +133,8 @@ DWORD loadNtfsDataStream(NtfsVolumeEntry& volume, ByteSpan baseRecord, std::uint
   out.size = le64(first, kAttrDataSize);
   out.initializedSize = std::min(out.size, le64(first, kAttrInitializedSize));
   // Sparse files may carry a compression unit too; only the compressed flag means LZNT1 data.
-  std::uint16_t unit = le16(first, kAttrCompressionUnit);
   if ((le16(first, kAttrFlags) & kAttrFlagCompressed) != 0) {
-    if (unit != 4) return ERROR_FILE_INVALID;  // NTFS compresses in units of 16 clusters only
+    if (!hasStandardCompressionUnit(first)) return ERROR_FILE_INVALID;
     out.compressionUnitClusters = kClustersPerCompressionUnit;
   }
   std::uint64_t vcn = 0;
@@ -201,39 +200,6 @@ DWORD readPlain(NtfsVolumeEntry& volume, const NtfsDataStream& stream, std::uint
   return ERROR_SUCCESS;
 }
 
-// Expands one compression unit: all sparse is zeros, all allocated is stored as it is, anything
-// else is LZNT1 data in the unit's allocated clusters.
-DWORD readUnit(NtfsVolumeEntry& volume, const NtfsDataStream& stream, std::uint64_t unit, std::vector<BYTE>& out) {
-  std::uint64_t clusterSize = volume.clusterSize;
-  std::uint64_t firstVcn = unit * stream.compressionUnitClusters;
-  std::vector<BYTE> raw(static_cast<std::size_t>(stream.compressionUnitClusters * clusterSize));
-  out.assign(raw.size(), 0);
-  std::uint32_t allocated = 0;
-  bool sawSparse = false;
-  for (std::uint32_t i = 0; i < stream.compressionUnitClusters; ++i) {
-    std::uint64_t left = 0;
-    std::int64_t lcn = mapCluster(stream, firstVcn + i, left);
-    if (lcn == -2) break;  // the last unit may end early
-    if (lcn == kSparseRun) {
-      sawSparse = true;
-      continue;
-    }
-    if (sawSparse) return ERROR_FILE_INVALID;  // allocated clusters come first in a unit
-    if (__ReadClusters(volume, static_cast<std::uint64_t>(lcn), 1, raw.data() + allocated * clusterSize) != 0) {
-      return ERROR_READ_FAULT;
-    }
-    ++allocated;
-  }
-  if (allocated == 0) return ERROR_SUCCESS;
-  if (allocated == stream.compressionUnitClusters || !sawSparse) {
-    out = std::move(raw);
-    return ERROR_SUCCESS;
-  }
-  ByteSpan compressed(raw.data(), static_cast<std::size_t>(allocated * clusterSize));
-  if (decompressUnitBytes(volume.clusterSize, compressed, out) != 0) return ERROR_FILE_INVALID;
-  return ERROR_SUCCESS;
-}
-
 }  // namespace
 
 DWORD readNtfsDataStream(NtfsVolumeEntry& volume, const NtfsDataStream& stream, std::uint64_t offset, BYTE* buffer,
@@ -251,12 +217,13 @@ DWORD readNtfsDataStream(NtfsVolumeEntry& volume, const NtfsDataStream& stream, 
   std::memset(buffer + live, 0, length - live);
   if (live == 0) return ERROR_SUCCESS;
   if (stream.compressionUnitClusters == 0) return readPlain(volume, stream, offset, buffer, live);
-  std::uint64_t unitBytes = static_cast<std::uint64_t>(stream.compressionUnitClusters) * volume.clusterSize;
+  CompressedUnitReader units(volume, stream.runs);
   std::vector<BYTE> unit;
   while (live > 0) {
-    std::uint64_t index = offset / unitBytes;
-    std::size_t within = static_cast<std::size_t>(offset % unitBytes);
-    if (DWORD e = readUnit(volume, stream, index, unit); e != ERROR_SUCCESS) return e;
+    std::uint64_t index = offset / units.unitBytes();
+    std::size_t within = static_cast<std::size_t>(offset % units.unitBytes());
+    UnitRead read = units.read(index, unit);
+    if (read != UnitRead::Read) return read == UnitRead::ReadFailed ? ERROR_READ_FAULT : ERROR_FILE_INVALID;
     std::size_t bytes = std::min<std::size_t>(unit.size() - within, live);
     std::memcpy(buffer, unit.data() + within, bytes);
     buffer += bytes;

@@ -9,6 +9,7 @@
 #include "ntfs/ClusterBitmap.h"
 #include "ntfs/MftRecord.h"
 #include "ntfs/NtfsLayout.h"
+#include "platform/PathNames.h"
 #include "platform/WinError.h"
 #include "volfs/NtfsDataStream.h"
 
@@ -156,14 +157,10 @@ NtfsNameIndex& NtfsMountedVolume::names() {
 DWORD NtfsMountedVolume::resolve(const std::u16string& path, std::uint64_t& record, std::optional<NtfsNameEntry>* entry) {
   record = kMftRecordRoot;
   if (entry) entry->reset();
-  std::size_t start = 0;
-  while (start < path.size()) {
-    std::size_t end = path.find(u'\\', start);
-    if (end == std::u16string::npos) end = path.size();
-    std::u16string part = path.substr(start, end - start);
-    start = end + 1;
-    if (part.empty()) continue;
-    bool last = start >= path.size();
+  std::vector<std::u16string> parts = pathComponents(path);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::u16string& part = parts[i];
+    bool last = i + 1 == parts.size();
     std::optional<NtfsNameEntry> found = names().isFolder(record) ? names().find(record, part) : std::nullopt;
     if (!found) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     record = found->record;

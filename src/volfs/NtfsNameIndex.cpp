@@ -5,18 +5,11 @@
 
 #include "ntfs/Attribute.h"
 #include "ntfs/NtfsLayout.h"
+#include "platform/CaseFolding.h"
 
 namespace tarvosk {
 
 using namespace ntfs;
-
-std::u16string foldNtfsName(const std::u16string& name) {
-  std::u16string folded = name;
-  for (char16_t& c : folded) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 0x20);
-  }
-  return folded;
-}
 
 namespace {
 
@@ -24,7 +17,7 @@ constexpr unsigned kLowBits = 16;  // below a record number: a hash, or a place
 constexpr std::uint64_t kLowMask = (1u << kLowBits) - 1;
 
 std::uint16_t nameHash(const std::u16string& name) {
-  return static_cast<std::uint16_t>(std::hash<std::u16string>{}(foldNtfsName(name)));
+  return static_cast<std::uint16_t>(std::hash<std::u16string>{}(folded(name)));
 }
 
 // The $FILE_NAME values of a record, with each one's place among them.
@@ -53,7 +46,7 @@ void NtfsNameIndex::build(NtfsVolumeEntry& volume) {
   std::vector<BYTE> record(volume.recordSize);
   for (std::uint64_t number = 0; number < count; ++number) {
     DWORD r = __GetMFTRecord(volume, number, record);
-    if (r == 2) break;
+    if (r == LAYER_NO_MORE) break;
     if (r != 0) continue;
     ByteSpan bytes(record.data(), record.size());
     std::uint16_t flags = le16(bytes, kRecordFlags);
@@ -127,12 +120,11 @@ std::vector<NtfsNameEntry> NtfsNameIndex::children(std::uint64_t folder) const {
 
 std::optional<NtfsNameEntry> NtfsNameIndex::find(std::uint64_t folder, const std::u16string& name) const {
   std::uint16_t hash = nameHash(name);
-  std::u16string folded = foldNtfsName(name);
   // The first name of the folder that folds alike, in the order of the records.
   auto [first, last] = linksOf(folder, hash, hash);
   for (auto it = first; it != last; ++it) {
     std::optional<NtfsNameEntry> entry = nameOf(*it);
-    if (entry && foldNtfsName(entry->name) == folded) return entry;
+    if (entry && equalsIgnoreCase(entry->name, name)) return entry;
   }
   return std::nullopt;
 }

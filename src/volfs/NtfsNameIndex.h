@@ -51,7 +51,4 @@ class NtfsNameIndex {
   std::vector<bool> folders_;  // by record number: a base record in use that is a folder
 };
 
-// Folds a name for case-insensitive comparison (ASCII and Latin letters).
-std::u16string foldNtfsName(const std::u16string& name);
-
 }  // namespace tarvosk

@@ -50,16 +50,20 @@ class DialogsTest : public QObject {
     settings().ScanRecycleBin = true;
     settings().ShowEmptyFolders = true;
     settings().SameDriveWarn = false;
+    settings().ExactLengths = false;
     withDialog(t.frame(), res::ID_OPTIONS, [](QDialog& d) {
       QVERIFY(!box(d, res::IDC_NO_AUTO_SORT)->isChecked());
       QVERIFY(box(d, res::IDC_NO_CONDITION)->isChecked());
       QVERIFY(!box(d, res::IDC_NO_RECYCLE_BIN)->isChecked());
       QVERIFY(!box(d, res::IDC_HIDE_EMPTY_FOLDERS)->isChecked());
       QVERIFY(!box(d, res::IDC_SAME_DRIVE_WARNING)->isChecked());
+      QVERIFY(!box(d, res::IDC_EXACT_LENGTHS)->isChecked());
       box(d, res::IDC_HIDE_EMPTY_FOLDERS)->setChecked(true);
+      box(d, res::IDC_EXACT_LENGTHS)->setChecked(true);
       d.accept();
     });
     QVERIFY(!settings().ShowEmptyFolders);
+    QVERIFY(settings().ExactLengths);
     QCOMPARE(storedValueNames().size(), std::size_t(7));
     // The drive was rebuilt with the new setting and is selected again.
     QTreeWidgetItem* drive = t.frame().leftView()->nodeByDriveCharacter(u'C');

@@ -32,26 +32,44 @@ TEST(FatBootSectorParsing, ComputesTheLayout) {
   EXPECT_EQ(boot.oemName, "HANDMADE");
 }
 
-TEST(FatBootSectorParsing, RefusesGeometryThatWouldDivideByZeroOrWrap) {
+// Each spoilt field is refused by its own rule, which FAT_OpenDevice logs and the drive list's
+// probe shares.
+TEST(FatBootSectorParsing, RefusesWhatIsNoUsableFatBootSector) {
+  struct Case {
+    const char* what;
+    void (*spoil)(std::vector<std::uint8_t>&);
+    BootSectorProblem problem;
+  };
+  const Case cases[] = {
+      {"0 sectors per cluster", [](auto& b) { b[13] = 0; }, BootSectorProblem::BadGeometry},
+      {"3 sectors per cluster", [](auto& b) { b[13] = 3; }, BootSectorProblem::BadGeometry},
+      {"0 bytes per sector", [](auto& b) { putLe16(&b[11], 0); }, BootSectorProblem::BadGeometry},
+      {"1000 bytes per sector", [](auto& b) { putLe16(&b[11], 1000); }, BootSectorProblem::BadGeometry},
+      {"256 bytes per sector", [](auto& b) { putLe16(&b[11], 256); }, BootSectorProblem::BadGeometry},
+      {"255 FATs", [](auto& b) { b[16] = 255; }, BootSectorProblem::Overlap},
+      {"no FAT", [](auto& b) { b[16] = 0; }, BootSectorProblem::Empty},
+      {"FATs of 0 sectors", [](auto& b) { putLe16(&b[22], 0); putLe32(&b[36], 0); }, BootSectorProblem::Empty},
+      {"no reserved sector", [](auto& b) { putLe16(&b[14], 0); }, BootSectorProblem::Empty},
+      {"a data area of no cluster",
+       [](auto& b) {
+         FatBootSector sound;
+         parseFatBootSector(b, sound);
+         putLe16(&b[19], 0);
+         putLe32(&b[32], static_cast<std::uint32_t>(sound.firstDataSector));
+       },
+       BootSectorProblem::Empty},
+      {"no jump instruction", [](auto& b) { b[0] = 0; }, BootSectorProblem::NotFat},
+      {"an NTFS OEM name", [](auto& b) { std::copy_n("NTFS    ", 8, &b[3]); }, BootSectorProblem::NotFat},
+      {"no 0x55 0xAA", [](auto& b) { b[511] = 0x55; }, BootSectorProblem::Signature},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> b = bootSector(5000);
+    c.spoil(b);
+    FatBootSector boot;
+    EXPECT_EQ(parseFatBootSector(b, boot), c.problem) << c.what;
+  }
   FatBootSector boot;
-  std::vector<std::uint8_t> b = bootSector(5000);
-  b[13] = 0;
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::BadGeometry);
-  b = bootSector(5000);
-  putLe16(&b[11], 0);
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::BadGeometry);
-  putLe16(&b[11], 1000);  // not a power of two
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::BadGeometry);
-  putLe16(&b[11], 256);   // too small for the reads of a 512-byte device
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::BadGeometry);
-  b = bootSector(5000);
-  b[16] = 255;  // 255 FATs do not fit
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::Overlap);
-  b = bootSector(5000);
-  b[510] = 0x55;
-  b[511] = 0x55;
-  EXPECT_EQ(parseFatBootSector(b, boot), BootSectorProblem::Signature);
-  EXPECT_EQ(parseFatBootSector(ByteSpan(b.data(), 100), boot), BootSectorProblem::Signature) << "too short";
+  EXPECT_EQ(parseFatBootSector(ByteSpan(bootSector(5000).data(), 100), boot), BootSectorProblem::Signature) << "too short";
 }
 
 TEST(FatBootSectorParsing, Fat32HasNoFixedRootArea) {

@@ -60,7 +60,7 @@ TEST_F(FatWin9xModeTest, ABootSectorThatCannotBeReadFailsTheOpen) {
   RAW_Initialize();
   CapturedLog log;
   EXPECT_EQ(openVolume(drive), INVALID_LAYER_HANDLE);
-  EXPECT_TRUE(log.contains(" FAT ERROR  FAT_OpenDevice(C:): CreateFile failed\r\n"));
+  EXPECT_TRUE(log.contains(" FAT ERROR  FAT_OpenDevice(C:): ExtReadLogicalSectors failed\r\n"));
   RAW_ResetMode();
 }
 

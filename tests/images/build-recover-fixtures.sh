@@ -143,4 +143,20 @@ for f in resident.bin five.bin plain.bin frag.bin sparse.bin sparse.txt text.txt
   grep -q "	$f\$\|/$f\$" "$tmp/deleted" || fail "$f is not listed as deleted"
 done
 
+# ---- A recovery long enough to interrupt: a deleted 3 GiB sparse file between two small ones ---
+# (on a sparse 4 GiB volume: sleuthkit takes no run longer than the volume)
+img="$out/recover-long.img"
+rm -f "$img"
+truncate -s 4G "$img"
+mkntfs -q -F -Q -c 4096 -L LONG "$img" >>"$log" 2>&1 || fail "mkntfs failed (see $log)"
+ntfs-3g "$img" "$mnt" >>"$log" 2>&1 || fail "ntfs-3g could not mount the volume through FUSE (see $log)"
+cp "$files/hello.txt" "$mnt/a.txt"
+truncate -s 3G "$mnt/long.bin"
+cp "$files/hello.txt" "$mnt/z.txt"
+sync
+rm "$mnt/a.txt" "$mnt/long.bin" "$mnt/z.txt"
+umount "$mnt" || fail "could not unmount the volume"
+fls -r -d "$img" > "$tmp/deleted"
+for f in a.txt long.bin z.txt; do grep -q "	$f\$" "$tmp/deleted" || fail "$f is not listed as deleted on $img"; done
+
 end_fixture_set

@@ -13,7 +13,7 @@ namespace {
 
 std::vector<std::uint8_t> fixedUp(const RecordBuilder& b) {
   std::vector<std::uint8_t> r = b.build();
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::Applied);
+  EXPECT_EQ(applyFixups(r), FixupResult::Applied);
   return r;
 }
 

@@ -154,3 +154,39 @@ TEST(Lznt1Unit, BadHandleGives4) {
   EXPECT_EQ(DecompressUnit(100, ByteSpan(), out), 4u);
   EXPECT_EQ(DecompressUnit(7, ByteSpan(), out), 4u);
 }
+
+// A back-reference's displacement takes 4 bits up to output position 16, then one more bit each
+// time the position passes 32, 64, ...: at each edge, a token reaching back to the chunk's start
+// copies its first bytes only when read with the right split.
+TEST(Lznt1Chunk, DisplacementWidthChangesJustAfterPositions16And32And64) {
+  const std::pair<std::size_t, unsigned> edges[] = {{16, 4}, {17, 5}, {32, 5}, {33, 6}, {64, 6}, {65, 7}};
+  for (const auto& [position, displacementBits] : edges) {
+    SCOPED_TRACE(position);
+    std::vector<BYTE> literals(position);
+    for (std::size_t i = 0; i < position; ++i) literals[i] = static_cast<BYTE>(i + 1);
+    // position literals, then the token (displacement position, length 3); a flag byte before
+    // every eight items.
+    std::vector<BYTE> data;
+    std::size_t flags = 0;
+    for (std::size_t item = 0; item <= position; ++item) {
+      if (item % 8 == 0) {
+        flags = data.size();
+        data.push_back(0x00);
+      }
+      if (item < position) {
+        data.push_back(literals[item]);
+        continue;
+      }
+      data[flags] = static_cast<BYTE>(data[flags] | (1u << (item % 8)));
+      auto token = static_cast<std::uint16_t>((position - 1) << (16 - displacementBits));
+      data.push_back(static_cast<BYTE>(token));
+      data.push_back(static_cast<BYTE>(token >> 8));
+    }
+    std::vector<BYTE> out(4096, 0xEE);
+    DecompressChunk(out, ByteSpan(compressedChunk(data)));
+    std::vector<BYTE> expected = literals;
+    expected.insert(expected.end(), literals.begin(), literals.begin() + 3);
+    expected.push_back(0);  // and nothing after it
+    EXPECT_EQ(std::vector<BYTE>(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(expected.size())), expected);
+  }
+}

@@ -34,7 +34,7 @@ TEST(MftRecordFixups, RestoreSectorEndsAndMarkTheRecord) {
   disk[50] = 0x11, disk[51] = 0x22, disk[52] = 0x33, disk[53] = 0x44;
   putLe16(&disk[510], 0x0707);
   putLe16(&disk[1022], 0x0707);
-  ASSERT_EQ(applyFixups(disk, 512), FixupResult::Applied);
+  ASSERT_EQ(applyFixups(disk), FixupResult::Applied);
   EXPECT_EQ(disk[510], 0x11);
   EXPECT_EQ(disk[511], 0x22);
   EXPECT_EQ(disk[1022], 0x33);
@@ -44,9 +44,9 @@ TEST(MftRecordFixups, RestoreSectorEndsAndMarkTheRecord) {
 
 TEST(MftRecordFixups, SecondApplicationChangesNothing) {
   std::vector<std::uint8_t> r = sampleRecord();
-  ASSERT_EQ(applyFixups(r, 512), FixupResult::Applied);
+  ASSERT_EQ(applyFixups(r), FixupResult::Applied);
   std::vector<std::uint8_t> once = r;
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::AlreadyApplied);
+  EXPECT_EQ(applyFixups(r), FixupResult::AlreadyApplied);
   EXPECT_EQ(r, once);
 }
 
@@ -55,7 +55,7 @@ TEST(MftRecordFixups, MismatchInAnySectorIsRefused) {
     std::vector<std::uint8_t> r = sampleRecord();
     r[sectorEnd] ^= 0xFF;  // a torn write: this sector was not written with the others
     std::vector<std::uint8_t> before = r;
-    EXPECT_EQ(applyFixups(r, 512), FixupResult::Mismatch) << sectorEnd;
+    EXPECT_EQ(applyFixups(r), FixupResult::Mismatch) << sectorEnd;
     EXPECT_EQ(r, before) << "a refused record is left as it was";
   }
 }
@@ -63,35 +63,35 @@ TEST(MftRecordFixups, MismatchInAnySectorIsRefused) {
 TEST(MftRecordFixups, ArrayOutsideTheFirstSectorOrWrongCountIsRefused) {
   std::vector<std::uint8_t> r = sampleRecord();
   putLe16(&r[4], 508);  // three entries from 508 run past the first sector
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::BadArray);
+  EXPECT_EQ(applyFixups(r), FixupResult::BadArray);
   r = sampleRecord();
   putLe16(&r[6], 2);  // one entry for a two-sector record
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::BadArray);
+  EXPECT_EQ(applyFixups(r), FixupResult::BadArray);
   r = sampleRecord();
   putLe16(&r[6], 0xFFFF);
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::BadArray);
+  EXPECT_EQ(applyFixups(r), FixupResult::BadArray);
   r = sampleRecord();
   putLe16(&r[4], 0xFFFE);
-  EXPECT_EQ(applyFixups(r, 512), FixupResult::BadArray);
+  EXPECT_EQ(applyFixups(r), FixupResult::BadArray);
 }
 
 TEST(MftRecordFixups, FourKibRecordHasNineEntries) {
   std::vector<std::uint8_t> r = sampleRecord(4096);
   EXPECT_EQ(le16(span(r), 6), 9);
-  ASSERT_EQ(applyFixups(r, 512), FixupResult::Applied);
+  ASSERT_EQ(applyFixups(r), FixupResult::Applied);
   EXPECT_EQ(mftRecordFault(span(r)), nullptr);
 }
 
 TEST(MftRecordCheck, SoundRecordPasses) {
   std::vector<std::uint8_t> r = sampleRecord();
-  ASSERT_EQ(applyFixups(r, 512), FixupResult::Applied);
+  ASSERT_EQ(applyFixups(r), FixupResult::Applied);
   EXPECT_EQ(mftRecordFault(span(r)), nullptr);
 }
 
 TEST(MftRecordCheck, HostileRecordsAreRefusedWithTheirReason) {
   auto fixed = [] {
     std::vector<std::uint8_t> r = sampleRecord();
-    applyFixups(r, 512);
+    applyFixups(r);
     return r;
   };
   std::size_t first = le16(span(fixed()), 20);

@@ -36,7 +36,7 @@ TEST(MutatedInput, DamagedRecordsNeverYieldSpansOutsideThemselves) {
     std::vector<std::uint8_t> r = sound;
     int flips = 1 + static_cast<int>(random() % 8);
     for (int i = 0; i < flips; ++i) r[random() % r.size()] = static_cast<std::uint8_t>(random());
-    if (applyFixups(r, 512) == FixupResult::Mismatch) continue;
+    if (applyFixups(r) == FixupResult::Mismatch) continue;
     ByteSpan bytes(r.data(), r.size());
     bool sane = mftRecordFault(bytes) == nullptr;
     accepted += sane;

@@ -43,8 +43,7 @@ std::vector<std::uint8_t> encodeRunList(const std::vector<RunPair>& runs) {
   return out;
 }
 
-RecordBuilder::RecordBuilder(std::uint32_t recordSize, std::uint32_t sectorSize)
-    : recordSize_(recordSize), sectorSize_(sectorSize) {}
+RecordBuilder::RecordBuilder(std::uint32_t recordSize) : recordSize_(recordSize) {}
 
 RecordBuilder& RecordBuilder::flags(std::uint16_t f) {
   flags_ = f;
@@ -106,7 +105,7 @@ RecordBuilder& RecordBuilder::fileName(std::uint64_t parent, const std::u16strin
 std::vector<std::uint8_t> RecordBuilder::plain() const {
   std::vector<std::uint8_t> r(recordSize_, 0);
   std::memcpy(r.data(), "FILE", 4);
-  std::uint16_t count = static_cast<std::uint16_t>(recordSize_ / sectorSize_ + 1);
+  std::uint16_t count = static_cast<std::uint16_t>(recordSize_ / 512 + 1);
   std::size_t first = (48 + 2u * count + 7) / 8 * 8;
   putLe16(&r[4], 48);
   putLe16(&r[6], count);
@@ -124,16 +123,16 @@ std::vector<std::uint8_t> RecordBuilder::plain() const {
 
 std::vector<std::uint8_t> RecordBuilder::build(std::uint16_t usn) const {
   std::vector<std::uint8_t> r = plain();
-  protectRecord(r, usn, sectorSize_);
+  protectRecord(r, usn);
   return r;
 }
 
-void protectRecord(std::vector<std::uint8_t>& r, std::uint16_t usn, std::uint32_t sectorSize) {
+void protectRecord(std::vector<std::uint8_t>& r, std::uint16_t usn) {
   std::uint16_t count = le16(ByteSpan(r), 6);
   std::size_t array = le16(ByteSpan(r), 4);
   putLe16(&r[array], usn);
   for (std::size_t j = 1; j < count; ++j) {
-    std::size_t end = j * sectorSize - 2;
+    std::size_t end = j * 512 - 2;
     r[array + 2 * j] = r[end];
     r[array + 2 * j + 1] = r[end + 1];
     putLe16(&r[end], usn);

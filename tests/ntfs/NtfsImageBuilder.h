@@ -19,31 +19,30 @@ std::vector<std::uint8_t> encodeRunList(const std::vector<RunPair>& runs);
 
 class RecordBuilder {
  public:
-  explicit RecordBuilder(std::uint32_t recordSize = 1024, std::uint32_t sectorSize = 512);
+  explicit RecordBuilder(std::uint32_t recordSize = 1024);
   RecordBuilder& flags(std::uint16_t f);
   RecordBuilder& baseReference(std::uint64_t record);
   RecordBuilder& resident(std::uint32_t type, const std::vector<std::uint8_t>& value, const std::u16string& name = u"");
   RecordBuilder& nonResident(std::uint32_t type, const std::vector<std::uint8_t>& runList, std::uint64_t dataSize,
                              std::uint64_t startVcn = 0, std::uint16_t compressionUnit = 0);
   RecordBuilder& fileName(std::uint64_t parent, const std::u16string& name, std::uint8_t nameSpace);
-  // The record with its end marker, protected by the update sequence (the sector ends moved
-  // into the array and replaced by the sequence number), as it lies on disk.
+  // The record with its end marker, protected by the update sequence (the ends of its 512-byte
+  // stretches moved into the array and replaced by the sequence number), as it lies on disk.
   std::vector<std::uint8_t> build(std::uint16_t usn = 0x0101) const;
   // The same before protection (what a fixed-up record holds, apart from the array count).
   std::vector<std::uint8_t> plain() const;
 
  private:
   std::uint32_t recordSize_;
-  std::uint32_t sectorSize_;
   std::uint16_t flags_ = 1;
   std::uint64_t base_ = 0;
   std::vector<std::uint8_t> attributes_;
   std::uint16_t nextId_ = 0;
 };
 
-// Protects a plain record as it lies on disk: each sector's last two bytes go into the update
-// sequence array and are replaced by usn.
-void protectRecord(std::vector<std::uint8_t>& record, std::uint16_t usn, std::uint32_t sectorSize = 512);
+// Protects a plain record as it lies on disk: the last two bytes of each 512-byte stretch go into
+// the update sequence array and are replaced by usn.
+void protectRecord(std::vector<std::uint8_t>& record, std::uint16_t usn);
 
 // A $FILE_NAME value.
 std::vector<std::uint8_t> fileNameValue(std::uint64_t parent, const std::u16string& name, std::uint8_t nameSpace);

@@ -86,7 +86,7 @@ TEST_F(RecoverEntryTest, ACancelDeletesThePartialFileAndKeepsTheOnesBefore) {
   EXPECT_TRUE(RecoverEntry(list, *second, nullptr, target(), job));
   EXPECT_TRUE(std::filesystem::exists(out.path() / "Deleted Long Name.txt"));
   EXPECT_FALSE(std::filesystem::exists(out.path() / "已删除的文件.txt"));
-  EXPECT_EQ(job.log, u"File Deleted Long Name.txt: Succeeded\r\nFile 已删除的文件.txt: ");
+  EXPECT_EQ(job.log, u"File Deleted Long Name.txt: Succeeded\r\nFile 已删除的文件.txt: Cancelled\r\n");
 }
 
 TEST_F(RecoverEntryTest, AThoroughScanEntryComesBackFromItsSectors) {

@@ -115,13 +115,24 @@ TEST_F(RecoverNtfsFilesTest, TheOverwritePromptKeepsOrReplacesFilesAsTheUserSays
   EXPECT_EQ(job.log.find(u"Failed"), std::u16string::npos) << utf16ToUtf8(job.log);
 }
 
-TEST_F(RecoverNtfsFilesTest, ACancelInsideARunListDeletesThePartialFile) {
+// A cancel inside a file's data: polled once per cluster of a run list and once per compression
+// unit, with the progress made so far shown; the partial output goes and the log line is ended.
+TEST_F(RecoverNtfsFilesTest, ACancelInsideAFileDeletesThePartialFile) {
   DriveFileList& list = scan("recover-ntfs.img");
-  FileEntry& plain = mustFind(list, "plain.bin");
-  progress.cancelAfterPumps(5);  // one poll per cluster
-  EXPECT_TRUE(RecoverEntry(list, plain, nullptr, target(), job));
-  EXPECT_FALSE(std::filesystem::exists(outputOf(plain)));
-  EXPECT_EQ(job.log, u"File plain.bin: ");
+  const std::pair<const char*, std::uint64_t> cases[] = {{"plain.bin", 64 * 4096}, {"comp/text.txt", 65536}};
+  for (const auto& [path, doneAtCancel] : cases) {
+    SCOPED_TRACE(path);
+    FileEntry& file = mustFind(list, path);
+    job = RecoveryJob{};
+    job.window = &progress;
+    progress.setCancelled(false);
+    progress.cancelAfterPumps(1);
+    EXPECT_TRUE(RecoverEntry(list, file, nullptr, target(), job));
+    EXPECT_FALSE(std::filesystem::exists(outputOf(file)));
+    EXPECT_EQ(job.log, u"File " + file.name.str() + u": Cancelled\r\n");
+    EXPECT_TRUE(job.interrupted);
+    EXPECT_EQ(job.progress, doneAtCancel);
+  }
 }
 
 // Read failures through the attached image's bad sectors: the partial file goes in every case.

@@ -1,6 +1,7 @@
 // The tests a file passes to be a search result: name, size, date, content.
 #include <gtest/gtest.h>
 
+#include "platform/CodePage.h"
 #include "platform/Time.h"
 #include "search/NamePattern.h"
 #include "search/SearchTests.h"
@@ -37,6 +38,27 @@ TEST(NamePattern, Sets) {
   EXPECT_FALSE(MatchNamePattern(u"[abc", u"a")) << "an unclosed set never matches";
   EXPECT_FALSE(MatchNamePattern(u"*[abc", u"xxa"));
   EXPECT_TRUE(MatchNamePattern(u"*[abc]", u"xxa"));
+}
+
+// The other way round: patterns typed in capitals find names written in small letters, in
+// literals, sets and ranges, beyond ASCII too.
+TEST(NamePattern, UpperCasePatternsMatchLowerCaseNames) {
+  struct Case {
+    const char16_t* pattern;
+    const char16_t* name;
+    bool matches;
+  };
+  const Case cases[] = {
+      {u"*.TXT", u"report.txt", true},         {u"REPORT.TXT", u"report.txt", true},
+      {u"R?PORT.*", u"report.doc", true},      {u"*.TXT", u"report.txe", false},
+      {u"[ABC]*", u"beta", true},              {u"[A-C]*", u"cherry", true},
+      {u"[A-C]*", u"date", false},             {u"[!A-C]*", u"apple", false},
+      {u"[!A-C]*", u"date", true},             {u"IMG[0-9]*.JPG", u"img7.jpg", true},
+      {u"ÉTÉ*", u"été 2026.doc", true},        {u"ОТЧЁТ.*", u"отчёт.xls", true},
+      {u"ΑΒΓ?", u"αβγδ", true},                {u"ÄRGER", u"ärgern", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MatchNamePattern(c.pattern, c.name), c.matches) << utf16ToUtf8(c.pattern) << " / " << utf16ToUtf8(c.name);
 }
 
 TEST(NamePattern, PathologicalPatternsFinishQuickly) {

@@ -1,9 +1,6 @@
 #include "support/FatOracle.h"
 
-#include <sstream>
 #include <stdexcept>
-
-#include "support/OracleText.h"
 
 namespace tarvosk::test {
 
@@ -32,34 +29,11 @@ std::vector<std::uint64_t> FatOracle::clustersOf(const OracleEntry& e) const {
 
 FatOracle readFatOracle(const std::string& image) {
   FatOracle o;
-  std::map<std::uint64_t, std::vector<std::uint64_t>> sectors;
-  for (const std::string& line : oracleLines(image + ".istat")) {
-    auto parts = splitTabs(line);
-    if (parts.empty() || parts[0].empty()) continue;
-    std::vector<std::uint64_t> list;
-    if (parts.size() > 1) {
-      std::istringstream s(parts[1]);
-      for (std::uint64_t v; s >> v;) list.push_back(v);
-    }
-    sectors[std::stoull(parts[0])] = list;
-  }
-  for (const std::string& line : oracleLines(image + ".fls")) {
-    auto parts = splitTabs(line);
-    if (parts.size() < 7) continue;
-    const std::string& head = parts[0];
-    if (head.compare(0, 3, "r/r") != 0 && head.compare(0, 3, "d/d") != 0) continue;
-    if (parts[1].find("(Volume Label Entry)") != std::string::npos) continue;
+  std::map<std::uint64_t, IstatBlocks> blocks = readIstat(image);
+  for (const FlsEntry& listed : readFls(image)) {
     OracleEntry e;
-    e.folder = head[0] == 'd';
-    std::string rest = head.substr(4);
-    if (rest.compare(0, 2, "* ") == 0) {
-      e.deleted = true;
-      rest = rest.substr(2);
-    }
-    e.inode = std::stoull(rest);
-    e.path = parts[1];
-    e.size = std::stoull(parts[6]);
-    e.sectors = sectors[e.inode];
+    static_cast<FlsEntry&>(e) = listed;
+    e.sectors = blocks[listed.inode].blocks;
     o.entries.push_back(e);
   }
   for (const std::string& line : oracleLines(image + ".fsstat")) {

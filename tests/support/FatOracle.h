@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "support/SleuthkitOutput.h"
+
 namespace tarvosk::test {
 
-struct OracleEntry {
-  bool folder = false;
-  bool deleted = false;
-  std::uint64_t inode = 0;
-  std::string path;    // "Many/file number 001.dat", UTF-8, "/" between folders
-  std::uint64_t size = 0;
-  std::vector<std::uint64_t> sectors;  // from istat, in order
+// An entry fls listed ("Many/file number 001.dat"), with its sectors from istat in order.
+struct OracleEntry : FlsEntry {
+  std::vector<std::uint64_t> sectors;
 };
 
 struct FatOracle {

@@ -10,7 +10,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 std::vector<std::uint8_t> riffHeader(std::uint32_t size, const char* form = "AVI ") {
   std::vector<std::uint8_t> b(64, 0);
@@ -30,7 +30,7 @@ TEST(AviType, NamesItsType) {
 TEST(AviType, FindsFfmpegVideoAtItsStartWithItsLength) {
   const auto clip = test::mediaFixture("clip.avi");
   for (std::uint32_t unitSize : {512u, 4096u}) {
-    CarvingDisk disk(unitSize, 5);
+    SyntheticDisk disk(unitSize, 5);
     disk.noise(2);
     const std::uint64_t start = disk.place(clip);
     disk.noise(3);
@@ -43,7 +43,7 @@ TEST(AviType, FindsFfmpegVideoAtItsStartWithItsLength) {
 }
 
 TEST(AviType, SizeFieldOfOneThousandGivesOneThousandAndEight) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.zeros(1);
   disk.place(riffHeader(1000));
   CAviType avi;
@@ -53,7 +53,7 @@ TEST(AviType, SizeFieldOfOneThousandGivesOneThousandAndEight) {
 }
 
 TEST(AviType, LargestSizeFieldIsCountedWithoutWrapping) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(riffHeader(0xFFFFFFFF));
   CAviType avi;
   test::feedUnits(avi, disk.bytes());
@@ -62,7 +62,7 @@ TEST(AviType, LargestSizeFieldIsCountedWithoutWrapping) {
 }
 
 TEST(AviType, OtherRiffFormsAndLowerCaseAreNotVideos) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(riffHeader(1000, "WAVE"));
   disk.place(riffHeader(1000, "avi "));
   CAviType avi;
@@ -71,7 +71,7 @@ TEST(AviType, OtherRiffFormsAndLowerCaseAreNotVideos) {
 }
 
 TEST(AviType, UnavailableUnitsAreIgnored) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(riffHeader(100));
   disk.place(riffHeader(200));
   CAviType avi;

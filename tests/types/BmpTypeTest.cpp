@@ -8,7 +8,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 std::vector<std::uint8_t> bmpHeader(std::uint32_t size, std::uint32_t reserved = 0) {
   std::vector<std::uint8_t> b(54, 0);
@@ -29,7 +29,7 @@ TEST(BmpType, NamesItsType) {
 TEST(BmpType, FindsImageMagickPictureAtItsStartWithItsLength) {
   const auto picture = test::mediaFixture("picture.bmp");
   for (std::uint32_t unitSize : {512u, 4096u}) {
-    CarvingDisk disk(unitSize);
+    SyntheticDisk disk(unitSize);
     disk.noise(3);
     const std::uint64_t start = disk.place(picture);
     disk.noise(2).zeros(1);
@@ -42,7 +42,7 @@ TEST(BmpType, FindsImageMagickPictureAtItsStartWithItsLength) {
 }
 
 TEST(BmpType, SizeFieldAtTheLimitIsIgnoredAndJustBelowIsReported) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(bmpHeader(0x1900000));
   const std::uint64_t below = disk.place(bmpHeader(0x18FFFFF));
   CBmpType bmp;
@@ -52,7 +52,7 @@ TEST(BmpType, SizeFieldAtTheLimitIsIgnoredAndJustBelowIsReported) {
 }
 
 TEST(BmpType, SizeFieldZeroIsReportedWithLengthZero) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(bmpHeader(0));
   CBmpType bmp;
   test::feedUnits(bmp, disk.bytes());
@@ -61,7 +61,7 @@ TEST(BmpType, SizeFieldZeroIsReportedWithLengthZero) {
 }
 
 TEST(BmpType, NonZeroReservedWordsOrOtherSignatureAreNotPictures) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(bmpHeader(1000, 1));
   auto other = bmpHeader(1000);
   other[1] = 'm';
@@ -72,7 +72,7 @@ TEST(BmpType, NonZeroReservedWordsOrOtherSignatureAreNotPictures) {
 }
 
 TEST(BmpType, UnavailableUnitsAreIgnoredAndEachHeaderIsReportedAtOnce) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(bmpHeader(2000));
   disk.place(bmpHeader(3000));
   disk.place(bmpHeader(4000));

@@ -10,7 +10,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 // A CIFF file of total bytes whose root table holds entries entries: 26-byte header, heap bytes,
 // table (count and 10-byte entries) and the 4-byte trailer with the table's offset from byte 26.
@@ -44,7 +44,7 @@ TEST(CanonRawType, ClosesLittleAndBigEndianFilesAtTheirTrailer) {
   for (bool little : {true, false}) {
     for (std::uint32_t unitSize : {512u, 4096u}) {
       const auto file = crw(3 * unitSize + 300, 7, little);
-      CarvingDisk disk(unitSize, 3);
+      SyntheticDisk disk(unitSize, 3);
       disk.noise(2);
       const std::uint64_t start = disk.place(file);
       disk.noise(3);
@@ -60,7 +60,7 @@ TEST(CanonRawType, ClosesLittleAndBigEndianFilesAtTheirTrailer) {
 TEST(CanonRawType, TableCountInTheLastBytesOfThePreviousUnitStillCloses) {
   // Trailer at offset 20 of unit 3; the count, 52 bytes before it, lies at offset 480 of unit 2.
   const auto file = crw(3 * 512 + 24, 5);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   disk.noise(2);
   CCanonRawType raw;
@@ -71,7 +71,7 @@ TEST(CanonRawType, TableCountInTheLastBytesOfThePreviousUnitStillCloses) {
 
 TEST(CanonRawType, TrailerInTheLastFourBytesOfAUnitCloses) {
   const auto file = crw(4 * 512, 3);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   disk.noise(2);
   CCanonRawType raw;
@@ -83,7 +83,7 @@ TEST(CanonRawType, TrailerInTheLastFourBytesOfAUnitCloses) {
 TEST(CanonRawType, TrailerStraddlingTwoUnitsCloses) {
   for (std::size_t past : {1u, 2u, 3u}) {
     const auto file = crw(4 * 512 + past, 3);
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(file);
     disk.noise(2);
     CCanonRawType raw;
@@ -95,7 +95,7 @@ TEST(CanonRawType, TrailerStraddlingTwoUnitsCloses) {
 
 TEST(CanonRawType, UnitInUseLowersTheChance) {
   const auto file = crw(3000, 4);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   CCanonRawType raw;
   test::feedUnits(raw, disk.bytes(), test::opts(512, {2}));
@@ -104,7 +104,7 @@ TEST(CanonRawType, UnitInUseLowersTheChance) {
 }
 
 TEST(CanonRawType, TrailerBeforeOneKilobyteIsNotSeenAndTheNextStartClosesTheFile) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(crw(900, 2));
   disk.noise(2);
   const std::uint64_t second = disk.place(crw(2500, 2));
@@ -118,7 +118,7 @@ TEST(CanonRawType, TrailerBeforeOneKilobyteIsNotSeenAndTheNextStartClosesTheFile
 TEST(CanonRawType, NoTrailerWithinTwentyFiveMegabytesGivesTheLimit) {
   auto file = crw(26 * 1024 * 1024, 2);
   std::memset(file.data() + file.size() - 64, 0x11, 64);  // no table, no trailer
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(file);
   CCanonRawType raw;
   test::feedUnits(raw, disk.bytes(), test::opts(4096));

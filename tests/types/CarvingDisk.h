@@ -1,5 +1,5 @@
-// A synthetic disk for the recogniser tests: files placed at unit boundaries with noise, zeros or
-// other files around them, and helpers to read fixture files and check what was carved.
+// Helpers of the picture, camera-raw and media recognisers' tests: fixture files, what was found
+// where, and the synthetic disk they are placed on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,55 +13,10 @@
 
 #include "support/TestSupport.h"
 #include "support/UnitFeeder.h"
+#include "types/SyntheticDisk.h"
 #include "types/TypeFilter.h"
 
 namespace tarvosk::test {
-
-class CarvingDisk {
- public:
-  explicit CarvingDisk(std::uint32_t unitSize, std::uint32_t seed = 1) : unitSize_(unitSize), random_(seed) {}
-
-  std::uint32_t unitSize() const { return unitSize_; }
-  std::uint64_t units() const { return bytes_.size() / unitSize_; }
-  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-  std::vector<std::uint8_t>& raw() { return bytes_; }
-
-  // Random units. Their first byte is 0, so that no start signature of any recogniser begins
-  // in them by chance.
-  CarvingDisk& noise(std::size_t units) {
-    for (std::size_t u = 0; u < units; ++u) {
-      const std::size_t at = bytes_.size();
-      for (std::uint32_t i = 0; i < unitSize_; ++i) bytes_.push_back(static_cast<std::uint8_t>(random_()));
-      bytes_[at] = 0;
-    }
-    return *this;
-  }
-  CarvingDisk& zeros(std::size_t units) {
-    bytes_.resize(bytes_.size() + units * unitSize_, 0);
-    return *this;
-  }
-  // Appends the file at the next unit boundary, pads its last unit with zeros and returns the
-  // number of its first unit.
-  std::uint64_t place(const std::vector<std::uint8_t>& file) {
-    const std::uint64_t start = units();
-    bytes_.insert(bytes_.end(), file.begin(), file.end());
-    bytes_.resize(units() * unitSize_ + (bytes_.size() % unitSize_ ? unitSize_ : 0), 0);
-    return start;
-  }
-  // The bytes a carved file of that start and length holds.
-  std::vector<std::uint8_t> carve(const FoundFile& f) const {
-    const std::uint64_t from = f.startUnit * unitSize_;
-    const std::uint64_t to = std::min<std::uint64_t>(from + f.length, bytes_.size());
-    if (from >= to) return {};
-    return std::vector<std::uint8_t>(bytes_.begin() + static_cast<std::ptrdiff_t>(from),
-                                     bytes_.begin() + static_cast<std::ptrdiff_t>(to));
-  }
-
- private:
-  std::uint32_t unitSize_;
-  std::mt19937 random_;
-  std::vector<std::uint8_t> bytes_;
-};
 
 inline std::vector<std::uint8_t> mediaFixture(const std::string& name) { return readWholeFile(fixturePath("media/" + name)); }
 

@@ -65,9 +65,9 @@ TEST_P(RealOfficeDocument, IsFoundWithItsTrueLength) {
   const auto [name, unitSize] = GetParam();
   const Bytes original = test::readWholeFile(test::fixturePath(name));
   SyntheticDisk disk(unitSize, 11);
-  disk.addNoise(3);
+  disk.random(3);
   const std::uint64_t start = disk.place(original);
-  disk.addNoise(2);
+  disk.random(2);
   Family f;
   feed(f.doc, disk);
 
@@ -94,9 +94,9 @@ INSTANTIATE_TEST_SUITE_P(CompoundDoc, RealOfficeDocument,
 TEST(CompoundDoc, UnavailableUnitInsideARealDocumentLowersTheChanceOnly) {
   const Bytes original = test::readWholeFile(test::fixturePath("letter.doc"));
   SyntheticDisk disk(512, 3);
-  disk.addNoise(1);
+  disk.random(1);
   const std::uint64_t start = disk.place(original);
-  disk.addNoise(1);
+  disk.random(1);
   Family f;
   feed(f.doc, disk, {start + 5});
   ASSERT_EQ(f.word.GetResults().size(), 1u);
@@ -107,9 +107,9 @@ TEST(CompoundDoc, UnavailableUnitInsideARealDocumentLowersTheChanceOnly) {
 TEST(CompoundDoc, PublisherTextGivesAPublisherDocument) {
   const Bytes file = test::makeCompoundFile(6, {"", "Microsoft Publisher 9.0"});
   SyntheticDisk disk(512, 5);
-  disk.addNoise(2);
+  disk.random(2);
   const std::uint64_t start = disk.place(file);
-  disk.addNoise(2);
+  disk.random(2);
   Family f;
   feed(f.doc, disk);
   ASSERT_EQ(f.publisher.GetResults().size(), 1u);
@@ -144,7 +144,7 @@ TEST(CompoundDoc, FreeFatTailTrimsTheEstimate) {
   Family g;
   SyntheticDisk disk(4096);
   disk.place(file);
-  disk.addZeros(16);
+  disk.zeros(16);
   feed(g.doc, disk);
   ASSERT_EQ(g.word.GetResults().size(), 1u);
   EXPECT_EQ(g.word.GetResults()[0].length, 14848u);
@@ -158,7 +158,7 @@ TEST(CompoundDoc, FatSectorLargerThanTheUnitIsNotTrimmed) {
   EXPECT_EQ(header->expectedLength, 4096u * 4096u / 4u + 512u);
   SyntheticDisk disk(512);
   disk.place(file);
-  disk.addZeros(static_cast<std::size_t>(header->expectedLength / 512) + 2);
+  disk.zeros(static_cast<std::size_t>(header->expectedLength / 512) + 2);
   Family f;
   feed(f.doc, disk);
   ASSERT_EQ(f.excel.GetResults().size(), 1u);
@@ -198,7 +198,7 @@ TEST(CompoundDoc, HeaderChecksRejectCandidates) {
   // n = 110 fed: nothing opens, nothing is reported.
   SyntheticDisk disk(512);
   disk.place(n110);
-  disk.addZeros(200);
+  disk.zeros(200);
   Family f;
   feed(f.doc, disk);
   for (std::size_t k = 0; k < CCompoundDoc::kListCount; ++k) EXPECT_TRUE(f.doc.resultsOf(k).empty());
@@ -209,7 +209,7 @@ TEST(CompoundDoc, FirstTextFoundDecidesTheSubtype) {
   Family f;
   SyntheticDisk disk(512);
   disk.place(test::makeCompoundFile(6, {"Excel", "MSWord"}));
-  disk.addNoise(1);
+  disk.random(1);
   feed(f.doc, disk);
   ASSERT_EQ(f.excel.GetResults().size(), 1u);
   EXPECT_TRUE(f.word.GetResults().empty());
@@ -218,7 +218,7 @@ TEST(CompoundDoc, FirstTextFoundDecidesTheSubtype) {
   Family g;
   SyntheticDisk one(4096);
   one.place(test::makeCompoundFile(6, {"Excel", "MSWord", "PowerPoint"}));
-  one.addNoise(1);
+  one.random(1);
   feed(g.doc, one);
   ASSERT_EQ(g.word.GetResults().size(), 1u);
   EXPECT_TRUE(g.excel.GetResults().empty());
@@ -230,7 +230,7 @@ TEST(CompoundDoc, DocumentOfNoKnownApplicationStaysInTheUnshownList) {
   SyntheticDisk disk(512);
   const Bytes file = test::makeCompoundFile(4, {"Some other application"});
   disk.place(file);
-  disk.addNoise(1);
+  disk.random(1);
   feed(f.doc, disk);
   ASSERT_EQ(f.doc.resultsOf(CCompoundDoc::kUnknown).size(), 1u);
   EXPECT_EQ(f.doc.resultsOf(CCompoundDoc::kUnknown)[0].length, file.size());
@@ -246,7 +246,7 @@ TEST(CompoundDoc, UnavailableUnitGivesChancePoorAndTheSameLength) {
   SyntheticDisk disk(512);
   const Bytes file = test::makeCompoundFile(10, {"PowerPoint"});
   disk.place(file);
-  disk.addNoise(1);
+  disk.random(1);
   feed(f.doc, disk, {6});
   ASSERT_EQ(f.ppt.GetResults().size(), 1u);
   EXPECT_EQ(f.ppt.GetResults()[0].length, file.size());
@@ -261,7 +261,7 @@ TEST(CompoundDoc, NewSignatureClosesTheOpenDocumentWithItsEstimate) {
   disk.place(first);
   const Bytes second = test::makeCompoundFile(3, {"Excel"});
   const std::uint64_t secondStart = disk.place(second);
-  disk.addNoise(1);
+  disk.random(1);
   feed(f.doc, disk);
   ASSERT_EQ(f.word.GetResults().size(), 1u);
   EXPECT_EQ(f.word.GetResults()[0].startUnit, 0u);
@@ -287,7 +287,7 @@ TEST(CompoundDoc, DisabledChildOrParentShowsNothing) {
   SyntheticDisk disk(512);
   disk.place(test::makeCompoundFile(3, {"MSWord"}));
   disk.place(test::makeCompoundFile(3, {"Nothing known"}));
-  disk.addNoise(1);
+  disk.random(1);
   feed(f.doc, disk);
   ASSERT_EQ(f.word.GetResults().size(), 1u);
   ASSERT_EQ(f.doc.GetResults().size(), 1u);

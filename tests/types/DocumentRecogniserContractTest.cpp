@@ -183,18 +183,18 @@ TYPED_TEST_SUITE(DocumentRecogniserContract, Cases);
 TYPED_TEST(DocumentRecogniserContract, SampleIsFoundAtItsStartUnit) {
   for (std::uint32_t unitSize : {512u, 4096u}) {
     test::SyntheticDisk disk(unitSize, 77);
-    disk.addNoise(2);
+    disk.random(2);
     const Bytes sample = TypeParam::sample(unitSize);
     const std::uint64_t start = disk.place(sample);
-    disk.addNoise(2);
+    disk.random(2);
     typename TypeParam::Family family;
-    test::feedFenced(family.fed(), disk.span(), unitSize);
+    test::GuardedUnit(unitSize).feed(family.fed(), disk.span());
     const auto& shown = family.shown().GetResults();
     ASSERT_EQ(shown.size(), 1u) << unitSize;
     EXPECT_EQ(shown[0].startUnit, start);
     EXPECT_EQ(shown[0].chance, kChanceMayBeGood);
     EXPECT_GT(shown[0].length, 0u);
-    this->expectSound(family, disk.unitCount());
+    this->expectSound(family, disk.units());
   }
 }
 
@@ -205,7 +205,7 @@ TYPED_TEST(DocumentRecogniserContract, RandomDataWithSamplesAndGapsStaysSound) {
       test::SyntheticDisk disk(unitSize, seed);
       for (int piece = 0; piece < 12; ++piece) {
         switch (rng() % 4) {
-          case 0: disk.addNoise(1 + rng() % 6); break;
+          case 0: disk.random(1 + rng() % 6); break;
           case 1: disk.place(TypeParam::sample(unitSize)); break;
           case 2: {
             Bytes cut = TypeParam::sample(unitSize);
@@ -213,14 +213,15 @@ TYPED_TEST(DocumentRecogniserContract, RandomDataWithSamplesAndGapsStaysSound) {
             disk.place(cut);
             break;
           }
-          default: disk.addZeros(1 + rng() % 3); break;
+          default: disk.zeros(1 + rng() % 3); break;
         }
       }
-      std::vector<bool> unavailable(disk.unitCount());
-      for (std::size_t u = 0; u < unavailable.size(); ++u) unavailable[u] = rng() % 8 == 0;
+      std::set<std::uint64_t> unavailable;
+      for (std::uint64_t u = 0; u < disk.units(); ++u)
+        if (rng() % 8 == 0) unavailable.insert(u);
       typename TypeParam::Family family;
-      test::feedFenced(family.fed(), disk.span(), unitSize, unavailable);
-      this->expectSound(family, disk.unitCount());
+      test::GuardedUnit(unitSize).feed(family.fed(), disk.span(), unavailable);
+      this->expectSound(family, disk.units());
     }
   }
 }
@@ -229,9 +230,9 @@ TYPED_TEST(DocumentRecogniserContract, ZerosAndOnesFindNothing) {
   for (std::uint32_t unitSize : {512u, 4096u}) {
     for (std::uint8_t fill : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
       test::SyntheticDisk disk(unitSize);
-      disk.addFill(40, fill);
+      disk.fill(40, fill);
       typename TypeParam::Family family;
-      test::feedFenced(family.fed(), disk.span(), unitSize);
+      test::GuardedUnit(unitSize).feed(family.fed(), disk.span());
       EXPECT_EQ(this->totalResults(family), 0u) << unitSize << " fill " << int{fill};
     }
   }
@@ -246,12 +247,12 @@ TYPED_TEST(DocumentRecogniserContract, TruncatedStartsStaySound) {
         test::SyntheticDisk disk(unitSize, static_cast<std::uint32_t>(cut));
         Bytes head(sample.begin(), sample.begin() + static_cast<std::ptrdiff_t>(std::min(cut, sample.size())));
         disk.place(head);
-        if (after == 1) disk.addZeros(8);
-        if (after == 2) disk.addNoise(8);
+        if (after == 1) disk.zeros(8);
+        if (after == 2) disk.random(8);
         if (after == 3) disk.place(sample);
         typename TypeParam::Family family;
-        test::feedFenced(family.fed(), disk.span(), unitSize);
-        this->expectSound(family, disk.unitCount());
+        test::GuardedUnit(unitSize).feed(family.fed(), disk.span());
+        this->expectSound(family, disk.units());
       }
     }
   }
@@ -266,17 +267,17 @@ TYPED_TEST(DocumentRecogniserContract, UnavailableUnitsFindNothingAndLowerTheCha
     // The sample's first unit, then every second unit missing: what is found is rated poor.
     test::SyntheticDisk disk(unitSize, 9);
     disk.place(TypeParam::sample(unitSize));
-    disk.addNoise(4);
-    std::vector<bool> unavailable(disk.unitCount());
-    for (std::size_t u = 1; u < unavailable.size(); u += 2) unavailable[u] = true;
+    disk.random(4);
+    std::set<std::uint64_t> unavailable;
+    for (std::uint64_t u = 1; u < disk.units(); u += 2) unavailable.insert(u);
     typename TypeParam::Family gapped;
-    test::feedFenced(gapped.fed(), disk.span(), unitSize, unavailable);
+    test::GuardedUnit(unitSize).feed(gapped.fed(), disk.span(), unavailable);
     for (const auto* list : gapped.lists())
       for (const FoundFile& found : *list)
         if (found.startUnit == 0 && found.length > unitSize) {
           EXPECT_EQ(found.chance, kChancePoor);
         }
-    this->expectSound(gapped, disk.unitCount());
+    this->expectSound(gapped, disk.units());
   }
 }
 
@@ -284,19 +285,19 @@ TYPED_TEST(DocumentRecogniserContract, ResetEmptiesResultsAndDropsTheOpenFile) {
   for (std::uint32_t unitSize : {512u, 4096u}) {
     test::SyntheticDisk disk(unitSize, 5);
     disk.place(TypeParam::sample(unitSize));
-    disk.addNoise(2);
+    disk.random(2);
     typename TypeParam::Family family;
-    test::feedFenced(family.fed(), disk.span(), unitSize);
+    test::GuardedUnit(unitSize).feed(family.fed(), disk.span());
     ASSERT_GE(this->totalResults(family), 1u);
     family.fed().Reset();
     EXPECT_EQ(this->totalResults(family), 0u);
     EXPECT_TRUE(family.shown().GetResults().empty());
 
     // A file opened before Reset is forgotten: its end, fed after Reset, reports nothing for it.
-    test::FencedUnit fence(unitSize);
+    test::GuardedUnit fence(unitSize);
     family.fed().Feed(0, fence.load(disk.span(), 0), unitSize);
     family.fed().Reset();
-    for (std::uint64_t u = 1; u < disk.unitCount(); ++u) family.fed().Feed(u, fence.load(disk.span(), u), unitSize);
+    for (std::uint64_t u = 1; u < disk.units(); ++u) family.fed().Feed(u, fence.load(disk.span(), u), unitSize);
     for (const auto* list : family.lists())
       for (const FoundFile& found : *list) EXPECT_NE(found.startUnit, 0u);
   }

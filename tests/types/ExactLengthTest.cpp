@@ -22,7 +22,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes textBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
@@ -51,8 +51,8 @@ std::vector<FoundFile> found(CTextDoc& r) {
 // (text, for the recognisers that read text).
 enum class Slack { kZeros, kOldText, kOldBinary };
 
-CarvingDisk diskWith(const Bytes& file, std::uint32_t unitSize, Slack slack, std::uint64_t& start) {
-  CarvingDisk disk(unitSize, 41);
+SyntheticDisk diskWith(const Bytes& file, std::uint32_t unitSize, Slack slack, std::uint64_t& start) {
+  SyntheticDisk disk(unitSize, 41);
   disk.noise(2);
   start = disk.place(file);
   const Bytes old = slack == Slack::kOldText ? textBytes("x old words left in the slack of the cluster ")
@@ -73,13 +73,13 @@ struct RealFile {
 };
 
 template <class T>
-std::vector<FoundFile> carveWith(const CarvingDisk& disk) {
+std::vector<FoundFile> carveWith(const SyntheticDisk& disk) {
   T recogniser;
   test::feedUnits(recogniser, disk.bytes(), test::opts(disk.unitSize()));
   return found(recogniser);
 }
 
-std::vector<FoundFile> carve(const std::string& kind, const CarvingDisk& disk) {
+std::vector<FoundFile> carve(const std::string& kind, const SyntheticDisk& disk) {
   if (kind == "tif") return carveWith<CTiffType>(disk);
   if (kind == "pdf") return carveWith<CPDFFilter>(disk);
   if (kind == "txt") return carveWith<CTextDoc>(disk);
@@ -98,7 +98,7 @@ TEST_P(ExactRealFile, IsFoundAtItsStartWithItsOwnLength) {
       if (slack != Slack::kZeros && f.endsAtZeros) continue;
       SCOPED_TRACE(::testing::Message() << "unit " << unitSize << " slack " << static_cast<int>(slack));
       std::uint64_t start = 0;
-      const CarvingDisk disk = diskWith(file, unitSize, slack, start);
+      const SyntheticDisk disk = diskWith(file, unitSize, slack, start);
       const std::vector<FoundFile> all = carve(f.kind, disk);
       const FoundFile* at = test::foundAt(all, start);
       const std::uint8_t chance = std::string(f.kind) == "avi" ? kChanceNotRated : kChanceMayBeGood;
@@ -184,7 +184,7 @@ TEST(ExactText, TextWithChineseIsOneFileWhereTheClassicRulesLoseItOrCutItIntoFra
   const Bytes files[] = {test::readWholeFile(test::fixturePath("exact/utf8.txt")),
                          test::readWholeFile(test::fixturePath("exact/gbk.txt")), sparselyChineseText()};
   for (const Bytes& file : files) {
-    CarvingDisk disk(512, 5);
+    SyntheticDisk disk(512, 5);
     disk.noise(1);
     const std::uint64_t start = disk.place(file);
     disk.noise(1);
@@ -199,7 +199,7 @@ TEST(ExactText, TextWithChineseIsOneFileWhereTheClassicRulesLoseItOrCutItIntoFra
     ASSERT_EQ(doc.resultsOf(0).size(), 1u) << "one file, not a fragment per unit";
     test::expectFile(&doc.resultsOf(0)[0], start, file.size(), kChanceMayBeGood);
   }
-  CarvingDisk sparse(512, 5);
+  SyntheticDisk sparse(512, 5);
   sparse.place(sparselyChineseText());
   CTextDoc classic;
   test::feedUnits(classic, sparse.bytes(), test::opts(512));
@@ -280,7 +280,7 @@ TEST(ExactPdf, AMarkerAcrossAUnitEndIsCheckedWhenTheNextUnitComes) {
   test::ScopedExactLengths exact;
   for (std::size_t markerAt : {1020u, 1022u, 1024u}) {  // "%%EOF\n" crosses, ends at, follows the unit end
     const Bytes pdf = pdfWithTrailer(markerAt, 100);
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     const std::uint64_t start = disk.place(pdf);
     disk.noise(2);
     CPDFFilter filter;
@@ -301,7 +301,7 @@ TEST(ExactPdf, AMarkerAcrossAUnitEndIsCheckedWhenTheNextUnitComes) {
 TEST(ExactPdf, AMarkerWhoseStartxrefPointsNowhereLeavesTheClassicRule) {
   test::ScopedExactLengths exact;
   const Bytes pdf = pdfWithTrailer(3000, 90);  // no "xref" at 90
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   const std::uint64_t first = disk.place(pdf);
   const std::uint64_t second = disk.place(pdfWithTrailer(600, 100));
   disk.zeros(2);
@@ -335,7 +335,7 @@ TEST(ExactMp3, TenFramesMakeAFileAndAnotherSampleRateEndsTheChain) {
     std::size_t length;  // 0: nothing found
   };
   for (const Case& c : {Case{9, 0, 0}, Case{10, 0, 4170}, Case{30, 40, 30 * 417}}) {
-    CarvingDisk disk(512, 2);
+    SyntheticDisk disk(512, 2);
     disk.noise(1);
     const std::uint64_t start = disk.place(mp3Frames(c.frames, c.more));
     disk.zeros(2);
@@ -368,7 +368,7 @@ Bytes openDmlVideo() {
 TEST(ExactAvi, ExtensionChunksCountAndTheEndOfTheScanCutsTheVideo) {
   const Bytes video = openDmlVideo();
   for (std::uint32_t unitSize : {512u, 4096u}) {
-    CarvingDisk disk(unitSize, 4);
+    SyntheticDisk disk(unitSize, 4);
     disk.noise(1);
     const std::uint64_t start = disk.place(video);
     disk.noise(2);

@@ -8,7 +8,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 // A JPEG of exactly total bytes: start marker, an APP0 segment, a start of scan with an 8-byte
 // header, scan bytes without markers, end marker in the last two bytes.
@@ -40,7 +40,7 @@ TEST(JpegType, FindsCjpegImageMagickAndExifThumbnailPicturesWithTheirLengths) {
   const auto magick = test::mediaFixture("magick.jpg");
   const auto exif = test::mediaFixture("exif.jpg");
   for (std::uint32_t unitSize : {512u, 4096u}) {
-    CarvingDisk disk(unitSize, 11);
+    SyntheticDisk disk(unitSize, 11);
     disk.noise(2);
     const std::uint64_t a = disk.place(cjpeg);
     disk.noise(1);
@@ -59,7 +59,7 @@ TEST(JpegType, FindsCjpegImageMagickAndExifThumbnailPicturesWithTheirLengths) {
 }
 
 TEST(JpegType, EndMarkerAtOffsetHundredOfTheThirdUnitGivesTwoUnitsAndHundredTwo) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(jpeg(1024 + 102));
   disk.noise(2);
   CJpegType jpg;
@@ -69,7 +69,7 @@ TEST(JpegType, EndMarkerAtOffsetHundredOfTheThirdUnitGivesTwoUnitsAndHundredTwo)
 }
 
 TEST(JpegType, TwoStartsInARowReportTheFirstWithOneUnitAndChanceTwo) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   auto first = jpeg(2000);
   first.resize(512);  // its end is overwritten by the next start
   disk.place(first);
@@ -82,7 +82,7 @@ TEST(JpegType, TwoStartsInARowReportTheFirstWithOneUnitAndChanceTwo) {
 }
 
 TEST(JpegType, ScanInterruptedByAUnitInUseGetsChanceTwo) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(jpeg(1024 + 102));
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes(), test::opts(512, {1}));
@@ -93,7 +93,7 @@ TEST(JpegType, ScanInterruptedByAUnitInUseGetsChanceTwo) {
 TEST(JpegType, NoEndWithinTwentyFiveMegabytesGivesTheLimitAndChanceTwo) {
   auto open = jpeg(26 * 1024 * 1024);
   open[open.size() - 2] = 0x55;  // no end marker anywhere
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(open);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes(), test::opts(4096));
@@ -104,7 +104,7 @@ TEST(JpegType, NoEndWithinTwentyFiveMegabytesGivesTheLimitAndChanceTwo) {
 TEST(JpegType, MarkerWhereTheWalkExpectsNoneClosesThroughTheUnitWithChanceTwo) {
   auto broken = jpeg(3000);
   broken[20] = 0x00;  // the start of scan lost its marker prefix
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(broken);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes());
@@ -114,7 +114,7 @@ TEST(JpegType, MarkerWhereTheWalkExpectsNoneClosesThroughTheUnitWithChanceTwo) {
 
 TEST(JpegType, MarkerExpectedInAUnitInUseClosesTheFileThroughThatUnit) {
   // APP0 runs to offset 600, so the start of scan is expected in unit 1, which is in use.
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(jpeg(3000, 596));
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes(), test::opts(512, {1}));
@@ -126,7 +126,7 @@ TEST(JpegType, SegmentsCrossingUnitBoundariesAreFollowed) {
   // APP0 ends at offset 510: the start of scan marker straddles units 0 and 1 and its length
   // bytes lie in unit 1 (read from the look-ahead).
   for (int app0 : {506, 507, 508, 509, 1500}) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(jpeg(4000, static_cast<std::uint16_t>(app0)));
     disk.noise(1);
     CJpegType jpg;
@@ -140,7 +140,7 @@ TEST(JpegType, EndMarkerInsideASegmentBeforeTheScanIsNotTheEnd) {
   auto b = jpeg(3000, 1200);
   b[300] = 0xFF;  // an end marker inside APP0 (as in an embedded thumbnail)
   b[301] = 0xD9;
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(b);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes());
@@ -151,7 +151,7 @@ TEST(JpegType, EndMarkerInsideASegmentBeforeTheScanIsNotTheEnd) {
 TEST(JpegType, LongestSegmentLengthIsSkippedWhole) {
   // A segment length of 0xFFFF means a skip of 65537 bytes to the next marker.
   auto b = jpeg(70000, 0xFFFF);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(b);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes());
@@ -167,7 +167,7 @@ TEST(JpegType, MarkersWithoutLengthAreSteppedOver) {
   std::copy(std::begin(head), std::end(head), b.begin());
   b[1200] = 0xFF;
   b[1201] = 0xD9;
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(b);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes());
@@ -178,7 +178,7 @@ TEST(JpegType, MarkersWithoutLengthAreSteppedOver) {
 TEST(JpegType, FileStillOpenAtTheEndIsNotReportedAndResetForgetsIt) {
   auto b = jpeg(3000);
   b.resize(1024);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(b);
   CJpegType jpg;
   test::feedUnits(jpg, disk.bytes());

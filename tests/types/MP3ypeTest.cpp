@@ -10,7 +10,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 constexpr std::uint8_t kFrame128k[] = {0xFF, 0xFB, 0x90, 0x00};  // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz
 constexpr std::size_t kFrame128kLength = 417;
@@ -67,7 +67,7 @@ TEST(Mp3Recogniser, FindsLameFilesWithAndWithoutTagsWithTheirLengths) {
   const auto plain = test::mediaFixture("plain.mp3");
   const auto tagged = test::mediaFixture("tagged.mp3");
   for (std::uint32_t unitSize : {512u, 4096u}) {
-    CarvingDisk disk(unitSize, 8);
+    SyntheticDisk disk(unitSize, 8);
     disk.noise(2);
     const std::uint64_t a = disk.place(plain);
     disk.zeros(1).noise(1);
@@ -83,7 +83,7 @@ TEST(Mp3Recogniser, FindsLameFilesWithAndWithoutTagsWithTheirLengths) {
 }
 
 TEST(Mp3Recogniser, FourHundredNinetyNineFramesAreDropped) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(frames(499, true));
   disk.zeros(2);
   CMP3ype mp3;
@@ -93,7 +93,7 @@ TEST(Mp3Recogniser, FourHundredNinetyNineFramesAreDropped) {
 
 TEST(Mp3Recogniser, FiveHundredFramesAreKeptAndAnId3v1TagAddsItsBytes) {
   for (bool tag : {false, true}) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.noise(1);
     disk.place(frames(500, tag));
     disk.zeros(2);
@@ -106,7 +106,7 @@ TEST(Mp3Recogniser, FiveHundredFramesAreKeptAndAnId3v1TagAddsItsBytes) {
 
 TEST(Mp3Recogniser, Id3v2TagIsSkippedByItsSize) {
   // 1000 bytes of tag: the frames start inside the second unit.
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   const auto file = frames(520, false, 1000);
   disk.place(file);
   disk.zeros(1);
@@ -134,7 +134,7 @@ TEST(Mp3Recogniser, NoStartIsTestedWhileAFileIsOpen) {
   auto file = frames(600);
   ASSERT_NE((5 * 512) % kFrame128kLength, 0u);
   std::memcpy(file.data() + 5 * 512, "ID3\x03\x00\x00\x00\x00\x00\x10", 10);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   disk.zeros(1);
   CMP3ype mp3;
@@ -146,7 +146,7 @@ TEST(Mp3Recogniser, NoStartIsTestedWhileAFileIsOpen) {
 TEST(Mp3Recogniser, TagHeaderWithFlagsOfSixteenOrMoreIsNoStart) {
   auto file = frames(520, false, 100);
   file[5] = 0x10;
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   CMP3ype mp3;
   test::feedUnits(mp3, disk.bytes());

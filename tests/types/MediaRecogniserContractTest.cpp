@@ -3,8 +3,6 @@
 // look-ahead (guard pages on both sides), lengths stay within the type's limit, and Reset
 // forgets both the results and an open file.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <limits>
@@ -14,6 +12,7 @@
 #include "types/BmpType.h"
 #include "types/CanonRawType.h"
 #include "types/CarvingDisk.h"
+#include "types/GuardedUnit.h"
 #include "types/JpegType.h"
 #include "types/LookAhead.h"
 #include "types/MP3ype.h"
@@ -24,44 +23,6 @@ namespace tarvosk {
 namespace {
 
 constexpr std::uint64_t kLimit = kMaxCarvedFileLength;
-
-// Feeds units from a window of exactly the unit and its look-ahead whose neighbours are
-// inaccessible pages: a read outside it ends the test program.
-class GuardedFeeder {
- public:
-  explicit GuardedFeeder(std::uint32_t unitSize) : unitSize_(unitSize) {
-    page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    window_ = static_cast<std::size_t>(unitSize) * (1 + kLookAheadUnits);
-    dataPages_ = (window_ + page_ - 1) / page_;
-    total_ = (dataPages_ + 2) * page_;
-    void* p = mmap(nullptr, total_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::runtime_error("mmap failed");
-    base_ = static_cast<std::uint8_t*>(p);
-    if (mprotect(base_ + page_, dataPages_ * page_, PROT_READ | PROT_WRITE) != 0) throw std::runtime_error("mprotect failed");
-    unit_ = base_ + page_ + dataPages_ * page_ - window_;
-  }
-  ~GuardedFeeder() { munmap(base_, total_); }
-  GuardedFeeder(const GuardedFeeder&) = delete;
-  GuardedFeeder& operator=(const GuardedFeeder&) = delete;
-
-  // Feeds every unit of disk; units whose number is in unavailable come without data.
-  template <class T>
-  void feed(T& target, const std::vector<std::uint8_t>& disk, const std::set<std::uint64_t>& unavailable = {}) {
-    const std::uint64_t units = (disk.size() + unitSize_ - 1) / unitSize_;
-    for (std::uint64_t u = 0; u < units; ++u) {
-      std::memset(unit_, 0, window_);
-      const std::size_t from = static_cast<std::size_t>(u * unitSize_);
-      std::memcpy(unit_, disk.data() + from, std::min(window_, disk.size() - from));
-      target.Feed(u, unavailable.count(u) ? nullptr : unit_, unitSize_);
-    }
-  }
-
- private:
-  std::uint32_t unitSize_;
-  std::size_t page_ = 0, window_ = 0, dataPages_ = 0, total_ = 0;
-  std::uint8_t* base_ = nullptr;
-  std::uint8_t* unit_ = nullptr;
-};
 
 std::vector<std::uint8_t> withHead(std::vector<std::uint8_t> head, std::size_t total, std::uint8_t fill) {
   head.resize(std::max(total, head.size()), fill);
@@ -184,12 +145,12 @@ class MediaRecogniserContract : public ::testing::Test {
   // The sample between noise and zeros is found at its unit with its length.
   void expectSampleFound(std::uint32_t unitSize) {
     const auto sample = Traits<T>::sample();
-    test::CarvingDisk disk(unitSize, 17);
+    test::SyntheticDisk disk(unitSize, 17);
     disk.noise(2);
     const std::uint64_t start = disk.place(sample);
     disk.zeros(2);
     T r;
-    GuardedFeeder(unitSize).feed(r, disk.bytes());
+    test::GuardedUnit(unitSize).feed(r, disk.bytes());
     const auto found = allResults(r);
     ASSERT_EQ(found.size(), 1u) << unitSize;
     EXPECT_EQ(found[0].startUnit, start);
@@ -214,7 +175,7 @@ TYPED_TEST(MediaRecogniserContract, RandomDataWithUnitsInUseIsFedSafely) {
   for (std::uint32_t unitSize : {512u, 4096u}) {
     const auto disk = test::randomBytes(2u << 20, 99 + unitSize);
     TypeParam r;
-    GuardedFeeder feeder(unitSize);
+    test::GuardedUnit feeder(unitSize);
     feeder.feed(r, disk);
     this->expectWithinLimits(r, disk, unitSize);
     r.Reset();
@@ -227,7 +188,7 @@ TYPED_TEST(MediaRecogniserContract, ZerosAndOnesAreNoFiles) {
   for (std::uint8_t fill : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
     const std::vector<std::uint8_t> disk(256 * 1024, fill);
     TypeParam r;
-    GuardedFeeder(512).feed(r, disk);
+    test::GuardedUnit(512).feed(r, disk);
     EXPECT_TRUE(allResults(r).empty()) << "fill " << int(fill);
   }
 }
@@ -246,7 +207,7 @@ TYPED_TEST(MediaRecogniserContract, TruncatedStartsInEveryUnitAreFedSafely) {
         std::memcpy(p, signature.data(), signature.size());
       }
       TypeParam r;
-      GuardedFeeder feeder(unitSize);
+      test::GuardedUnit feeder(unitSize);
       feeder.feed(r, disk);
       this->expectWithinLimits(r, disk, unitSize);
       r.Reset();
@@ -261,17 +222,17 @@ TYPED_TEST(MediaRecogniserContract, UnitsWithoutDataAloneFindNothing) {
   std::set<std::uint64_t> all;
   for (std::uint64_t u = 0; u < 64; ++u) all.insert(u);
   TypeParam r;
-  GuardedFeeder(512).feed(r, disk, all);
+  test::GuardedUnit(512).feed(r, disk, all);
   EXPECT_TRUE(allResults(r).empty());
 }
 
 TYPED_TEST(MediaRecogniserContract, ResetForgetsResultsAndTheOpenFileAcrossUnitSizes) {
   const auto sample = Traits<TypeParam>::sample();
-  test::CarvingDisk small(512, 31);
+  test::SyntheticDisk small(512, 31);
   small.place(sample);
   small.noise(1);
   TypeParam r;
-  GuardedFeeder(512).feed(r, small.bytes());
+  test::GuardedUnit(512).feed(r, small.bytes());
   ASSERT_FALSE(allResults(r).empty());
   r.Reset();
   EXPECT_TRUE(allResults(r).empty());
@@ -279,13 +240,13 @@ TYPED_TEST(MediaRecogniserContract, ResetForgetsResultsAndTheOpenFileAcrossUnitS
   // A file left open (its first unit only), a reset, then a scan with another unit size: the
   // results equal those of a fresh recogniser.
   std::vector<std::uint8_t> first(sample.begin(), sample.begin() + std::min<std::size_t>(512, sample.size()));
-  GuardedFeeder(512).feed(r, first);
+  test::GuardedUnit(512).feed(r, first);
   r.Reset();
-  test::CarvingDisk large(4096, 32);
+  test::SyntheticDisk large(4096, 32);
   large.noise(1);
   large.place(sample);
   large.zeros(1);
-  GuardedFeeder feeder(4096);
+  test::GuardedUnit feeder(4096);
   feeder.feed(r, large.bytes());
   TypeParam fresh;
   feeder.feed(fresh, large.bytes());
@@ -308,7 +269,7 @@ TYPED_TEST(MediaRecogniserContract, ExactLengthsKeepTheContract) {
       std::memcpy(p, signature.data(), signature.size());
     }
     TypeParam fed;
-    GuardedFeeder(unitSize).feed(fed, noise, this->everySeventh(600));
+    test::GuardedUnit(unitSize).feed(fed, noise, this->everySeventh(600));
     this->expectWithinLimits(fed, noise, unitSize);
   }
 }
@@ -327,7 +288,7 @@ TEST(MediaRecogniserGuardDeathTest, ReadPastTheLookAheadIsCaught) {
   EXPECT_DEATH(
       {
         OverReader r;
-        GuardedFeeder(512).feed(r, disk);
+        test::GuardedUnit(512).feed(r, disk);
       },
       "");
 }

@@ -47,9 +47,9 @@ TEST_P(RealUpdatedPdf, IsFoundWithItsTrueLength) {
   const std::uint32_t unitSize = GetParam();
   const Bytes original = test::readWholeFile(test::fixturePath("updated.pdf"));
   SyntheticDisk disk(unitSize, 31);
-  disk.addNoise(2);
+  disk.random(2);
   const std::uint64_t start = disk.place(original);
-  disk.addNoise(3);
+  disk.random(3);
   CPDFFilter pdf;
   feed(pdf, disk.span(), unitSize);
   ASSERT_EQ(pdf.GetResults().size(), 1u);
@@ -66,15 +66,15 @@ TEST(PDFFilter, SingleMarkerPdfIsReportedAtTheNextStart) {
   const Bytes updated = test::readWholeFile(test::fixturePath("updated.pdf"));
   for (std::uint32_t unitSize : {512u, 4096u}) {
     SyntheticDisk disk(unitSize, 32);
-    disk.addNoise(1);
+    disk.random(1);
     const std::uint64_t first = disk.place(single);
-    disk.addNoise(4);
+    disk.random(4);
     CPDFFilter pdf;
     feed(pdf, disk.span(), unitSize);
     EXPECT_TRUE(pdf.GetResults().empty()) << "closed at its only marker";
 
     const std::uint64_t second = disk.place(updated);
-    disk.addNoise(1);
+    disk.random(1);
     pdf.Reset();
     feed(pdf, disk.span(), unitSize);
     ASSERT_EQ(pdf.GetResults().size(), 2u);

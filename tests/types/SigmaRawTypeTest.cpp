@@ -9,7 +9,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 // An X3F start with "PROP" at mark and the file ending 8 bytes after it.
 std::vector<std::uint8_t> x3f(std::size_t mark) {
@@ -28,7 +28,7 @@ TEST(SigmaRawType, NamesItsType) {
 
 TEST(SigmaRawType, EndsEightBytesAfterTheFirstMark) {
   for (std::size_t mark : {100u, 511u - 3u, 1024u + 77u, 5000u}) {
-    CarvingDisk disk(512, 4);
+    SyntheticDisk disk(512, 4);
     disk.noise(1);
     const std::uint64_t start = disk.place(x3f(mark));
     disk.noise(2);
@@ -42,7 +42,7 @@ TEST(SigmaRawType, EndsEightBytesAfterTheFirstMark) {
 TEST(SigmaRawType, MarkSplitAcrossUnitsIsNotSeen) {
   auto file = x3f(2000);
   std::memcpy(file.data() + 510, "PROP", 4);  // straddles units 0 and 1
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(file);
   CSigmaRawType raw;
   test::feedUnits(raw, disk.bytes());
@@ -51,7 +51,7 @@ TEST(SigmaRawType, MarkSplitAcrossUnitsIsNotSeen) {
 }
 
 TEST(SigmaRawType, UnitInUseLowersTheChanceAndNewStartClosesTheOld) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   auto open = x3f(3000);
   open.resize(1024);
   disk.place(open);
@@ -66,7 +66,7 @@ TEST(SigmaRawType, UnitInUseLowersTheChanceAndNewStartClosesTheOld) {
 TEST(SigmaRawType, NoMarkWithinTwentyFiveMegabytesGivesTheLimit) {
   auto open = x3f(26 * 1024 * 1024);
   std::memset(open.data() + open.size() - 8, 0x22, 8);
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(open);
   CSigmaRawType raw;
   test::feedUnits(raw, disk.bytes(), test::opts(4096));

@@ -86,9 +86,9 @@ TEST_P(RealTextFile, IsOneRunWithItsExactLength) {
   const Bytes original = test::readWholeFile(test::fixturePath(name));
   ASSERT_GT(original.size(), 800u);
   SyntheticDisk disk(unitSize, 21);
-  disk.addNoise(2);
+  disk.random(2);
   const std::uint64_t start = disk.place(original);
-  disk.addNoise(2);
+  disk.random(2);
   Family f;
   feed(f.text, disk.span(), unitSize);
   const std::string n = name;
@@ -214,13 +214,13 @@ TEST(TextDoc, StartTestIsClampedToTheReadableBytes) {
     Bytes disk = textOf(2 * unitSize + 100);
     disk.push_back(0);
     Family f;
-    test::feedFenced(f.text, disk, unitSize);
+    test::GuardedUnit(unitSize).feed(f.text, disk);
     ASSERT_EQ(f.text.resultsOf(0).size(), 1u);
     EXPECT_EQ(f.text.resultsOf(0)[0].length, 2u * unitSize + 100);
 
     disk[2 * unitSize - 1] = 0x01;  // the last readable byte of unit 0: no run there
     Family g;
-    test::feedFenced(g.text, disk, unitSize);
+    test::GuardedUnit(unitSize).feed(g.text, disk);
     for (const FoundFile& found : g.text.resultsOf(0)) EXPECT_NE(found.startUnit, 0u);
   }
 }
@@ -231,8 +231,8 @@ TEST(TextDoc, SettingOfZeroOpensNoEmptyRuns) {
   test::ScopedMinTextFileSize setting(0);
   EXPECT_EQ(CTextDoc::startTestLength(512), 1u);
   SyntheticDisk disk(512, 4);
-  disk.addZeros(3);
-  disk.addNoise(3);
+  disk.zeros(3);
+  disk.random(3);
   Family f;
   feed(f.text, disk.span(), 512);
   for (std::size_t k = 0; k < CTextDoc::kListCount; ++k)

@@ -18,7 +18,7 @@
 namespace tarvosk {
 namespace {
 
-using test::CarvingDisk;
+using test::SyntheticDisk;
 
 constexpr std::uint16_t kMake = 271;
 constexpr std::uint16_t kStripOffsets = 273;
@@ -145,7 +145,7 @@ TEST(TiffType, FindsImageMagickLittleAndBigEndianFilesEndingAtTheirDirectory) {
     ASSERT_GT(ifd, 8192u);
     ASSERT_LT(ifd, file.size());
     for (std::uint32_t unitSize : {512u, 4096u}) {
-      CarvingDisk disk(unitSize, 21);
+      SyntheticDisk disk(unitSize, 21);
       disk.noise(2);
       const std::uint64_t start = disk.place(file);
       disk.noise(2);
@@ -170,7 +170,7 @@ TEST(TiffType, FindsExiftoolMakerFilesInTheirMakersListsWithTheirLengths) {
   for (const Case& c : cases) {
     const auto file = test::mediaFixture(c.name);
     for (std::uint32_t unitSize : {512u, 4096u}) {
-      CarvingDisk disk(unitSize, 23);
+      SyntheticDisk disk(unitSize, 23);
       disk.noise(1);
       const std::uint64_t start = disk.place(file);
       disk.noise(2);
@@ -192,7 +192,7 @@ TEST(TiffType, LastDirectoryAtEightyThousandEndsTheFileOnceTheCountPassesIt) {
   TiffFile t(90000);
   t.ifd(8, {{kStripOffsets, 1, 1000}, {kStripByteCounts, 1, 69000}}, 80000);
   t.ifd(80000, {{kImageWidth, 1, 5}}, 0);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   const std::size_t unitOfIfd = 80000 / 512;  // 156, whose end is 80,384
   CTiffType tiff;
@@ -216,7 +216,7 @@ TEST(TiffType, MakeTextChoosesTheMakerListIgnoringCase) {
       {"Canon", 0x5243, 1},    {"", 42, 0},                  {"", 0x5243, -1},
   };
   for (const Case& c : cases) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(makerTiff(c.make, 9000, c.version).bytes());
     disk.noise(1);
     Family f;
@@ -235,7 +235,7 @@ TEST(TiffType, MakeTextChoosesTheMakerListIgnoringCase) {
 }
 
 TEST(TiffType, BigEndianRawIsSortedByItsMakeToo) {
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(makerTiff("NIKON", 20000, 42, false).bytes());
   Family f;
   test::feedUnits(f.tiff, disk.bytes(), test::opts(4096));
@@ -244,7 +244,7 @@ TEST(TiffType, BigEndianRawIsSortedByItsMakeToo) {
 }
 
 TEST(TiffType, ChildrenAndParentShowTheirListsOnlyWhenEnabled) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(makerTiff("Nikon", 9000).bytes());
   disk.place(makerTiff("", 9000).bytes());
   Family f;
@@ -275,7 +275,7 @@ TEST(TiffType, RegistryFeedsTheParentWhenOnlyAChildIsWanted) {
   parent->enabled = false;
   registry.ResetAll();
   EXPECT_TRUE(registry.isActive(2));
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(makerTiff("NIKON", 9000).bytes());
   disk.place(makerTiff("", 9000).bytes());
   test::feedUnits(registry, disk.bytes());
@@ -303,7 +303,7 @@ TEST(TiffType, ShortValuesAreReadAsSixteenBits) {
   test::putBe16(q + 8 + 2 + 2, 3);       // type SHORT
   test::putBe16(q + 8 + 2 + 8, 400);     // the value in the field's first half
   for (const auto& [file, end] : {std::pair{le, 9500u}, std::pair{be, 9400u}}) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(file.bytes());
     CTiffType tiff;
     test::feedUnits(tiff, disk.bytes());
@@ -314,7 +314,7 @@ TEST(TiffType, ShortValuesAreReadAsSixteenBits) {
 
 TEST(TiffType, FileShorterThanTheMinimumSizeIsNotListed) {
   for (std::uint32_t length : {8191u, 8192u}) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(makerTiff("", length).bytes());
     disk.noise(1);
     CTiffType tiff;
@@ -324,7 +324,7 @@ TEST(TiffType, FileShorterThanTheMinimumSizeIsNotListed) {
 }
 
 TEST(TiffType, MinimumSizeIsReadFromTheSettingsAtEachUse) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(makerTiff("", 8191).bytes());
   disk.noise(1);
   CTiffType tiff;
@@ -344,7 +344,7 @@ TEST(TiffType, DirectoryOfMoreThan255EntriesDropsTheFile) {
   TiffFile t(20000);
   t.ifd(8, {{kStripOffsets, 1, 4000}, {kStripByteCounts, 1, 9000}}, 0);
   putLe16(const_cast<std::uint8_t*>(t.bytes().data()) + 8, 256);
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes(), test::opts(4096));
@@ -355,7 +355,7 @@ TEST(TiffType, BackwardLinkReportsTheLimitWithChanceTwo) {
   TiffFile t(20000);
   t.ifd(8, {{kStripOffsets, 1, 4000}, {kStripByteCounts, 1, 9000}}, 300);
   t.ifd(300, {{kImageWidth, 1, 1}}, 100);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -367,7 +367,7 @@ TEST(TiffType, StripArraysInTheNextUnitGiveTheLastStrip) {
   TiffFile t(12000);
   t.firstIfd(400).ifd(400, {{kStripOffsets, 3, 700}, {kStripByteCounts, 3, 712}}, 0);
   t.longs(700, {1000, 3000, 5000}).longs(712, {2000, 2000, 4000});
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -378,7 +378,7 @@ TEST(TiffType, StripArraysInTheNextUnitGiveTheLastStrip) {
 TEST(TiffType, ThumbnailBeyondTheStripsEndsTheFile) {
   TiffFile t(14000);
   t.ifd(8, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 5000}, {kJpegOffset, 1, 12000}, {kJpegLength, 1, 500}}, 0);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -394,7 +394,7 @@ TEST(TiffType, SubIfdsReplaceTheChainSingleOrArray) {
   many.ifd(8, {{kSubIfds, 2, 200}}, 0).longs(200, {5000, 6000});
   many.ifd(6000, {{kStripOffsets, 1, 7000}, {kStripByteCounts, 1, 4000}}, 0);
   for (const auto& [file, end] : {std::pair{one, 10000u}, std::pair{many, 11000u}}) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(file.bytes());
     CTiffType tiff;
     test::feedUnits(tiff, disk.bytes());
@@ -406,7 +406,7 @@ TEST(TiffType, SubIfdsReplaceTheChainSingleOrArray) {
 TEST(TiffType, SubIfdPointingAtItsOwnDirectoryEndsTheWalk) {
   TiffFile t(12000);
   t.ifd(8, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 8700}, {kSubIfds, 1, 8}}, 0);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -418,7 +418,7 @@ TEST(TiffType, DirectoryAtTheFirstByteOfAUnitIsWalked) {
   TiffFile t(12000);
   t.ifd(8, {{kImageWidth, 1, 1}}, 1024);
   t.ifd(1024, {{kStripOffsets, 1, 2000}, {kStripByteCounts, 1, 8000}}, 0);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -427,7 +427,7 @@ TEST(TiffType, DirectoryAtTheFirstByteOfAUnitIsWalked) {
 }
 
 TEST(TiffType, UnitInUseLowersTheChance) {
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(makerTiff("", 9000).bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes(), test::opts(512, {5}));
@@ -439,7 +439,7 @@ TEST(TiffType, NewStartReportsALongEnoughOpenFileAndDropsAShortOne) {
   for (std::uint32_t unitsBefore : {20u, 10u}) {
     auto open = makerTiff("", 30000).bytes();
     open.resize(unitsBefore * 512);
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.place(open);
     const std::uint64_t second = disk.place(makerTiff("", 9000).bytes());
     CTiffType tiff;
@@ -457,7 +457,7 @@ TEST(TiffType, NewStartReportsALongEnoughOpenFileAndDropsAShortOne) {
 TEST(TiffType, FirstDirectoryBeyondTheLimitIsNoStart) {
   TiffFile t(2048);
   t.firstIfd(0x1900001);
-  CarvingDisk disk(512);
+  SyntheticDisk disk(512);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes());
@@ -467,7 +467,7 @@ TEST(TiffType, FirstDirectoryBeyondTheLimitIsNoStart) {
 TEST(TiffType, StripBeyondTheLimitGivesTheLimitAndChanceTwo) {
   TiffFile t(26 * 1024 * 1024 + 8192);
   t.ifd(8, {{kStripOffsets, 1, 300}, {kStripByteCounts, 1, 26 * 1024 * 1024}}, 0);
-  CarvingDisk disk(4096);
+  SyntheticDisk disk(4096);
   disk.place(t.bytes());
   CTiffType tiff;
   test::feedUnits(tiff, disk.bytes(), test::opts(4096));
@@ -509,7 +509,7 @@ TEST(TiffType, ExactLengthsWalkEveryDirectoryOrLeaveTheFileToTheRules) {
       {"directory in a unit in use", directoryInUse.bytes(), 9500 / 512, 0, 0},
   };
   for (const Case& c : cases) {
-    CarvingDisk disk(512);
+    SyntheticDisk disk(512);
     disk.noise(1);
     const std::uint64_t start = disk.place(c.file);
     disk.place(makerTiff("", 9000).bytes());

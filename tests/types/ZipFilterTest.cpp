@@ -44,9 +44,9 @@ TEST_P(RealZip, IsFoundWithItsTrueLengthCommentIncluded) {
   const auto [name, unitSize] = GetParam();
   const Bytes original = test::readWholeFile(test::fixturePath(name));
   SyntheticDisk disk(unitSize, 41);
-  disk.addNoise(2);
+  disk.random(2);
   const std::uint64_t start = disk.place(original);
-  disk.addNoise(2);
+  disk.random(2);
   CZipFilter zip;
   feed(zip, disk.span(), unitSize);
   ASSERT_EQ(zip.GetResults().size(), 1u);
@@ -84,7 +84,7 @@ TEST(ZipFilter, CommentLengthInTheLookAhead) {
   for (std::uint32_t unitSize : {512u, 4096u}) {
     const Bytes disk = handZip(unitSize, 1, unitSize - 4, 7);
     CZipFilter zip;
-    test::feedFenced(zip, disk, unitSize);
+    test::GuardedUnit(unitSize).feed(zip, disk);
     ASSERT_EQ(zip.GetResults().size(), 1u);
     EXPECT_EQ(zip.GetResults()[0].length, unitSize + (unitSize - 4) + 22 + 7u);
   }
