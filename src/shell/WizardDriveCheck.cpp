@@ -1,6 +1,7 @@
 #include "shell/WizardDriveCheck.h"
 
 #include "device/RawDevice.h"
+#include "exfat/ExfatVolume.h"
 #include "fat/FatVolume.h"
 #include "ntfs/NtfsVolume.h"
 #include "platform/DriveNamespace.h"
@@ -25,12 +26,17 @@ std::u16string physicalDriveProblem(const std::u16string& drive) {
   return {};
 }
 
-std::u16string fatProblem(const std::u16string& drive) {
-  const DWORD volume = FAT_OpenDevice(drive.c_str());
+// A FAT or exFAT layer that cannot open the volume: string 221 alone.
+template <DWORD (*open)(const WCHAR*), DWORD (*close)(DWORD)>
+std::u16string fatFamilyProblem(const std::u16string& drive) {
+  const DWORD volume = open(drive.c_str());
   if (volume == INVALID_LAYER_HANDLE) return format(loadString(res::IDS_CANNOT_OPEN_DRIVE), drive);
-  FAT_CloseDevice(volume);
+  close(volume);
   return {};
 }
+
+constexpr auto fatProblem = fatFamilyProblem<FAT_OpenDevice, FAT_CloseDevice>;
+constexpr auto exfatProblem = fatFamilyProblem<EXFAT_OpenDevice, EXFAT_CloseDevice>;
 
 std::u16string ntfsProblem(const std::u16string& drive) {
   const DWORD volume = OpenMFT(drive.c_str());
@@ -44,6 +50,9 @@ std::u16string ntfsProblem(const std::u16string& drive) {
 std::u16string wizardDriveProblem(WizardScanType type, const std::u16string& drive) {
   if (type == WizardScanType::Thorough) return physicalDriveProblem(drive);
   if (!IsDiskInDrive(drive)) return cannotOpenDriveMessage(drive, systemErrorText(GetLastError()));
+  // exFAT shares NTFS's partition type and is scanned as exFAT on any drive, as the scan itself
+  // decides.
+  if (isExfatVolume(drive)) return exfatProblem(drive);
   const std::u16string root = drive + u"\\";
   if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED) return fatProblem(drive);
   switch (GetDrivePartitionType(drive[0])) {

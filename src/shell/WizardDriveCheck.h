@@ -1,6 +1,7 @@
 // The check that the scan wizard's drive page makes when Next is pressed: can the chosen drive be
 // opened the way the chosen scan will open it? It differs from the scan's own check: a drive that
-// is not fixed goes straight to the FAT layer, and each layer's failure has its own message.
+// is not fixed goes straight to the FAT layer (an exFAT volume to the exFAT layer), and each
+// layer's failure has its own message.
 #pragma once
 
 #include <string>

@@ -33,6 +33,8 @@ TEST_F(WizardDriveAndRangeTest, EachWayADriveFailsToOpenHasItsMessage) {
   attachFixture("ntfstyped.img");                    // G: FAT in an NTFS-typed partition
   attachFixture("unformatted.img");                  // H: NTFS-typed, never formatted
   attachFixture("ntfstyped.img", removable);         // I: G on a removable disk: opened as FAT
+  attachFixture("exfat-mbr.img");                    // J: exFAT in an NTFS-typed partition
+  attachFixture("exfat-4k.img", removable);          // K: exFAT on a removable disk
   const std::u16string unrecognised = systemErrorText(ERROR_UNRECOGNIZED_VOLUME);
   const struct {
     WizardScanType type;
@@ -46,6 +48,8 @@ TEST_F(WizardDriveAndRangeTest, EachWayADriveFailsToOpenHasItsMessage) {
       {WizardScanType::Physical, u"G:", u"打开驱动器 G: 错误。请确定您拥有管理员权限。"},
       {WizardScanType::Physical, u"H:", u"无法打开驱动器 H:\n" + unrecognised},
       {WizardScanType::Physical, u"I:", u""},
+      {WizardScanType::Physical, u"J:", u""},
+      {WizardScanType::Physical, u"K:", u""},
       {WizardScanType::Thorough, u"{:", u""},
       {WizardScanType::Thorough, std::u16string{char16_t(123 + 12), u':'},
        u"无法打开设备\n" + systemErrorText(ERROR_FILE_NOT_FOUND)},
