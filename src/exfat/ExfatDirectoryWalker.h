@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "device/ResultCodes.h"
+#include "platform/ResultCodes.h"
 #include "exfat/ExfatEntrySet.h"
 #include "platform/WinTypes.h"
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "device/ResultCodes.h"
+#include "platform/ResultCodes.h"
 #include "exfat/ExfatBootSector.h"
 #include "exfat/UpcaseTable.h"
 #include "platform/WinTypes.h"

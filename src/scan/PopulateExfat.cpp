@@ -5,20 +5,16 @@
 #include "exfat/ExfatDirectoryWalker.h"
 #include "exfat/ExfatVolume.h"
 #include "log/Log.h"
+#include "scan/FileUnitLimits.h"
 
 namespace tarvosk {
 
 namespace {
 
-constexpr std::uint64_t kMaxRatedChainClusters = 100000;
 constexpr std::uint64_t kEntriesPerProgressPoint = 256;
 // Folders nested deeper than this are listed but not walked (a crafted volume could nest them
 // until the stack runs out).
 constexpr std::size_t kMaxFolderDepth = 1024;
-
-std::uint64_t clustersOf(std::uint64_t bytes, std::uint32_t clusterSize) {
-  return clusterSize ? bytes / clusterSize + (bytes % clusterSize != 0 ? 1 : 0) : 0;
-}
 
 bool repeatsAnOpenFolder(const ExfatWalk& walk, std::uint64_t firstCluster) {
   return std::find(walk.openFolders.begin(), walk.openFolders.end(), firstCluster) != walk.openFolders.end();
@@ -43,8 +39,9 @@ void listEntry(FileEntry& entry, FileEntry& parent, const ExfatFileInfo& info) {
 std::uint8_t RateDeletedExfatFile(DWORD volume, const ExfatEntrySet& set) {
   DWORD clusterSize = 0;
   EXFAT_GetClusterSize(volume, &clusterSize);
-  const std::uint64_t n = clustersOf(set.dataLength, clusterSize);
-  if (n == 0 || (!set.noFatChain() && n > kMaxRatedChainClusters)) return CHANCE_NOT_RECOVERABLE;
+  const std::uint64_t n = clusterSize ? unitsOfSize(set.dataLength, clusterSize) : 0;
+  // A chained file is rated by the FAT rule, within its limit.
+  if (n == 0 || (!set.noFatChain() && n > kMaxFatFileClusters)) return CHANCE_NOT_RECOVERABLE;
   std::uint64_t free = 0;
   // A bitmap that cannot answer counts the clusters as free, as an NTFS bitmap does.
   if (EXFAT_CountFreeClusters(volume, set.firstCluster, n, &free) == LAYER_READ_FAILED) free = n;
@@ -59,7 +56,7 @@ DWORD PopulateExfat(ExfatWalk& walk, FileEntry& parent, DWORD dir) {
   while (EXFAT_GetNextFile(dir, &info) == LAYER_SUCCESS) {
     const bool folder = info.set.isFolder();
     if (!info.deleted && !folder) {
-      walk.doneClusters += clustersOf(info.set.dataLength, walk.clusterSize);
+      if (walk.clusterSize) walk.doneClusters += unitsOfSize(info.set.dataLength, walk.clusterSize);
       EXFAT_CloseHandle(info.handle);
       continue;
     }

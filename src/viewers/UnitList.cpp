@@ -83,7 +83,7 @@ void listThroughSet(const FileEntry& entry, FileUnits& out) {
   out.unitSize = data.clusterSize;
   out.dataLength = data.dataLength;
   for (const ExfatRun& run : data.runs) {
-    if (run.count > kMaxListedRunLength) continue;  // as NTFS runs: too long to list
+    if (run.count > kMaxWalkedRunClusters) continue;  // as NTFS runs: too long to list
     for (std::uint64_t c = run.first; c < run.first + run.count; ++c) out.units.push_back({c, drive->isFree(c)});
   }
 }

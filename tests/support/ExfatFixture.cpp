@@ -7,7 +7,7 @@
 
 #include "exfat/ExfatEntrySet.h"
 #include "platform/ByteOrder.h"
-#include "support/OracleText.h"
+#include "support/SleuthkitOutput.h"
 
 namespace tarvosk::test {
 

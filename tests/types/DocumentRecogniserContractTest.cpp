@@ -310,16 +310,16 @@ TYPED_TEST(DocumentRecogniserContract, ExactLengthsKeepTheContract) {
   test::ScopedExactLengths exact;
   for (std::uint32_t unitSize : {1u, 64u, 512u, 4096u}) {
     test::SyntheticDisk disk(unitSize, 3);
-    disk.addNoise(2);
+    disk.random(2);
     const std::uint64_t start = disk.place(TypeParam::sample(unitSize));
-    disk.addNoise(2);
+    disk.random(2);
     typename TypeParam::Family family;
-    test::feedFenced(family.fed(), disk.span(), unitSize);
+    test::GuardedUnit(unitSize).feed(family.fed(), disk.span());
     if (unitSize >= 512) {
       ASSERT_EQ(family.shown().GetResults().size(), 1u) << unitSize;
       EXPECT_EQ(family.shown().GetResults()[0].startUnit, start);
     }
-    this->expectSound(family, disk.unitCount());
+    this->expectSound(family, disk.units());
 
     std::mt19937 rng(unitSize);
     test::SyntheticDisk mixed(unitSize, 8);
@@ -327,13 +327,14 @@ TYPED_TEST(DocumentRecogniserContract, ExactLengthsKeepTheContract) {
       Bytes sample = TypeParam::sample(unitSize);
       if (piece % 3 == 1) sample.resize(1 + rng() % sample.size());
       mixed.place(sample);
-      mixed.addNoise(1 + rng() % 3);
+      mixed.random(1 + rng() % 3);
     }
-    std::vector<bool> unavailable(mixed.unitCount());
-    for (std::size_t u = 0; u < unavailable.size(); ++u) unavailable[u] = rng() % 8 == 0;
+    std::set<std::uint64_t> unavailable;
+    for (std::uint64_t u = 0; u < mixed.units(); ++u)
+      if (rng() % 8 == 0) unavailable.insert(u);
     typename TypeParam::Family fed;
-    test::feedFenced(fed.fed(), mixed.span(), unitSize, unavailable);
-    this->expectSound(fed, mixed.unitCount());
+    test::GuardedUnit(unitSize).feed(fed.fed(), mixed.span(), unavailable);
+    this->expectSound(fed, mixed.units());
   }
 }
 
