@@ -1,9 +1,34 @@
 #include "desktop/DriveListModel.h"
 
+#include "desktop/Icons.h"
+#include "desktop/QtText.h"
+#include "shell/DriveRows.h"
+
 namespace tarvosk {
 
 DriveListModel::DriveListModel(QStringList headers, QIcon icon, QObject* parent)
     : QAbstractTableModel(parent), headers_(std::move(headers)), icon_(std::move(icon)) {}
+
+DriveListModel* DriveListModel::newLogicalDriveList(QObject* parent) {
+  return new DriveListModel({"名称", "大小", "类型"}, icons::drive(), parent);
+}
+
+DriveListModel* DriveListModel::newPhysicalDriveList(QObject* parent) {
+  return new DriveListModel({"名称", "大小", "模型"}, icons::hardDisk(), parent);
+}
+
+void DriveListModel::addLogicalDrives() {
+  for (const LogicalDriveRow& row : logicalDriveRows()) {
+    bool listed = false;
+    for (const DriveListRow& shown : rows_) listed = listed || shown.driveCharacter == row.letter;
+    if (!listed) addOrUpdate({row.letter, qstr(row.name), qstr(row.size), qstr(row.fileSystem)});
+  }
+}
+
+void DriveListModel::addPhysicalDrives() {
+  for (const PhysicalDriveRow& row : physicalDriveRows(true))
+    addOrUpdate({row.driveCharacter, qstr(row.name), qstr(row.capacity), qstr(row.model)});
+}
 
 void DriveListModel::clear() {
   if (rows_.empty()) return;

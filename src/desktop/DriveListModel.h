@@ -19,9 +19,17 @@ class DriveListModel : public QAbstractTableModel {
 
  public:
   DriveListModel(QStringList headers, QIcon icon, QObject* parent = nullptr);
+  // The two lists: logical drives (name, size, file system) and physical drives (name, size,
+  // model), as the main window's drive lists and the scan wizard show them.
+  static DriveListModel* newLogicalDriveList(QObject* parent = nullptr);
+  static DriveListModel* newPhysicalDriveList(QObject* parent = nullptr);
 
   // Empties the list.
   void clear();
+  // Appends the logical drives not listed yet.
+  void addLogicalDrives();
+  // Updates the rows of the physical drives listed and appends the others.
+  void addPhysicalDrives();
   // Updates the row of the same drive character, or appends a new one.
   void addOrUpdate(const DriveListRow& row);
   char16_t driveCharacterAt(int row) const;

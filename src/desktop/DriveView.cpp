@@ -5,10 +5,7 @@
 #include <QPainter>
 
 #include "desktop/ColumnWidths.h"
-#include "desktop/Icons.h"
 #include "desktop/MainFrame.h"
-#include "desktop/QtText.h"
-#include "shell/DriveRows.h"
 
 namespace tarvosk {
 
@@ -23,30 +20,26 @@ DriveListView::DriveListView(CMainFrame& frame, DriveListModel* model, const Col
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setIconSize(QSize(16, 16));
-  header()->setStretchLastSection(false);
-  for (int c = 0; c < 3; ++c) header()->resizeSection(c, fittedWidth(*this, widths[c]));
+  fitDriveListColumns(*this, widths);
   connect(this, &QTreeView::activated, this,
           [this](const QModelIndex& index) { frame_.openDriveFromList(model_->driveCharacterAt(index.row())); });
 }
 
-namespace {
-
-const ColumnWidth kDriveColumns[3] = {
+const ColumnWidth kLogicalDriveColumns[3] = {
     {170, {QStringLiteral("可移动磁盘 (C:)")}}, {70, {QStringLiteral("1000.0 Mb")}}, {90, {QStringLiteral("exFAT")}}};
-const ColumnWidth kDiskColumns[3] = {{170, {QStringLiteral("硬盘 10")}}, {70, {QStringLiteral("1000.0 Gb")}}, {90, {}}};
+const ColumnWidth kPhysicalDriveColumns[3] = {{170, {QStringLiteral("硬盘 10")}}, {70, {QStringLiteral("1000.0 Gb")}}, {90, {}}};
 
-}  // namespace
+void fitDriveListColumns(QTreeView& view, const ColumnWidth (&widths)[3]) {
+  view.header()->setStretchLastSection(false);
+  for (int c = 0; c < 3; ++c) view.header()->resizeSection(c, fittedWidth(view, widths[c]));
+}
 
 CDriveView::CDriveView(CMainFrame& frame, QWidget* parent)
-    : DriveListView(frame, new DriveListModel({"名称", "大小", "类型"}, icons::drive()), kDriveColumns, parent) {}
+    : DriveListView(frame, DriveListModel::newLogicalDriveList(), kLogicalDriveColumns, parent) {}
 
 void CDriveView::fill(bool emptyFirst) {
   if (emptyFirst) model_->clear();
-  for (const LogicalDriveRow& row : logicalDriveRows()) {
-    bool listed = false;
-    for (int i = 0; i < model_->rowCount(); ++i) listed = listed || model_->driveCharacterAt(i) == row.letter;
-    if (!listed) model_->addOrUpdate({row.letter, qstr(row.name), qstr(row.size), qstr(row.fileSystem)});
-  }
+  model_->addLogicalDrives();
   viewport()->update();
 }
 
@@ -63,12 +56,11 @@ void CDriveView::paintEvent(QPaintEvent* event) {
 }
 
 CHDView::CHDView(CMainFrame& frame, QWidget* parent)
-    : DriveListView(frame, new DriveListModel({"名称", "大小", "模型"}, icons::hardDisk()), kDiskColumns, parent) {}
+    : DriveListView(frame, DriveListModel::newPhysicalDriveList(), kPhysicalDriveColumns, parent) {}
 
 void CHDView::fill(bool emptyFirst) {
   if (emptyFirst) model_->clear();
-  for (const PhysicalDriveRow& row : physicalDriveRows(true))
-    model_->addOrUpdate({row.driveCharacter, qstr(row.name), qstr(row.capacity), qstr(row.model)});
+  model_->addPhysicalDrives();
   // A model name is as long as the disk's maker made it: the column grows to show it whole.
   header()->resizeSection(2, std::max(header()->sectionSize(2), sizeHintForColumn(2)));
 }

@@ -11,6 +11,11 @@ namespace tarvosk {
 
 class CMainFrame;
 
+// The columns of the two lists, and a list view's columns set to them.
+extern const ColumnWidth kLogicalDriveColumns[3];
+extern const ColumnWidth kPhysicalDriveColumns[3];
+void fitDriveListColumns(QTreeView& view, const ColumnWidth (&widths)[3]);
+
 class DriveListView : public QTreeView {
   Q_OBJECT
 

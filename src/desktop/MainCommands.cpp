@@ -53,13 +53,9 @@ void CMainFrame::runCommand(unsigned command) {
     case ID_VIEW_STATUS_BAR: return;  // the actions' toggles show and hide the bars
     case ID_VIEW_AS_PICTURE: return viewAsPicture();
     case ID_UNDELETE: return undelete();
-    case ID_SCAN_WIZARD: return notYetAvailable();
+    case ID_SCAN_WIZARD: return runScanWizard();
     default: return;
   }
-}
-
-void CMainFrame::notYetAvailable() {
-  userInterface().messageBox(u"此功能在这个版本中尚未提供。", kProgramTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 void CMainFrame::rescanSelectedDrive(bool physical) {
@@ -71,6 +67,11 @@ void CMainFrame::rescanSelectedDrive(bool physical) {
   }
   QTreeWidgetItem* drive = tree_->driveNodeOf(tree_->currentItem());
   if (!drive) return;
+  if (physical) filterRegistry().EnableAll(true);
+  rescanDrive(drive, physical, 0, 0);
+}
+
+void CMainFrame::rescanDrive(QTreeWidgetItem* drive, bool physical, std::uint64_t first, std::uint64_t last) {
   const char16_t character = CLeftView::recordOf(drive).driveCharacter;
   tree_->setUpdatesEnabled(false);
   tree_->selectNode(tree_->topLevelItem(0));
@@ -80,8 +81,7 @@ void CMainFrame::rescanSelectedDrive(bool physical) {
     history_.remove(search);
     delete search;
   }
-  if (physical) filterRegistry().EnableAll(true);
-  runScan({character, u':'}, physical, 0, 0);
+  runScan({character, u':'}, physical, first, last);
   tree_->fillChildren(drive);
   // The history starts anew at the drive: the nodes it held below the drive are gone.
   suppressHistory_ = true;

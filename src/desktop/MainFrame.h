@@ -121,6 +121,9 @@ class CMainFrame : public QMainWindow {
 
   // Commands.
   void rescanSelectedDrive(bool physical);
+  // Scans a drive node's drive again and shows it anew (refresh, physical scan, scan wizard).
+  void rescanDrive(QTreeWidgetItem* drive, bool physical, std::uint64_t first, std::uint64_t last);
+  void runScanWizard();
   void goBack();
   void goForward();
   void goUp();
@@ -135,7 +138,6 @@ class CMainFrame : public QMainWindow {
   std::vector<FileEntry*> activeSelection() const;
   void search();
   void goToContainingFolder();
-  void notYetAvailable();
 
   CFileList lists_;
   SortedFolders sortedFolders_;

@@ -103,6 +103,14 @@ void readExtendedChain(const SectorReader& read, std::uint64_t extendedStart, st
   }
 }
 
+// A partition typed as extended whose first sector is a FAT or NTFS boot sector, not an extended
+// boot record, is a volume with the wrong type byte: it keeps its type and gets a letter, so a
+// scan can say that the type is not recognised.
+bool holdsFileSystem(const SectorReader& read, std::uint64_t firstSector) {
+  std::vector<std::uint8_t> sector;
+  return read(firstSector, 1, sector) && probeFileSystem(sector) != FileSystemKind::None;
+}
+
 }  // namespace
 
 std::vector<PartitionEntry> parseMbrEntries(ByteSpan s) {
@@ -143,7 +151,7 @@ PartitionTable readPartitionTable(const SectorReader& read, std::uint64_t totalS
   std::vector<PartitionEntry> found;
   for (const PartitionEntry& p : primaries) {
     if (p.mbrType == 0 || p.mbrType == kTypeGptProtective) continue;
-    if (isExtendedType(p.mbrType)) {
+    if (isExtendedType(p.mbrType) && !holdsFileSystem(read, p.firstSector)) {
       readExtendedChain(read, p.firstSector, totalSectors, found);
     } else {
       addClipped(found, p, totalSectors);

@@ -22,14 +22,14 @@ bool isRecognisedPartitionType(BYTE type) {
   return (type & 0x80) && (low == 0x01 || low == 0x06 || low == 0x07 || low == 0x0B || low == 0x0C || low == 0x0E);
 }
 
+}  // namespace
+
 bool isExfatVolume(const std::u16string& drivePath) {
   WCHAR fileSystem[512] = {};
   std::u16string root = drivePath + u"\\";
   return GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem, 512) &&
          std::u16string_view(fileSystem) == u"exFAT";
 }
-
-}  // namespace
 
 std::u16string cannotOpenDriveMessage(const std::u16string& what, const std::u16string& more) {
   return format(loadString(res::IDS_CANNOT_OPEN_DRIVE), what) + u"\n" + more;

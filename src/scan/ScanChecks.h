@@ -13,6 +13,8 @@ constexpr int PARTITION_TYPE_EXFAT = 3;
 
 // Whether the volume answers at all.
 bool IsDiskInDrive(const std::u16string& drivePath);
+// Whether the volume's file system names itself exFAT (its partition type cannot tell).
+bool isExfatVolume(const std::u16string& drivePath);
 // 0 unknown or error, 1 NTFS, 2 FAT, from the partition type byte.
 int GetDrivePartitionType(char16_t letter);
 // A disk in the drive and a known partition type (exFAT whatever the type byte, when the volume

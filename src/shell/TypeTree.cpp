@@ -4,11 +4,11 @@
 
 namespace tarvosk {
 
-CategoryCheck TypeTreeCategory::check() const {
+TriState TypeTreeCategory::check() const {
   const auto checkedItems = std::count_if(items.begin(), items.end(), [](const TypeTreeItem& i) { return i.checked; });
-  if (checkedItems == 0) return CategoryCheck::Unchecked;
-  if (static_cast<std::size_t>(checkedItems) == items.size()) return CategoryCheck::Checked;
-  return CategoryCheck::Mixed;
+  if (checkedItems == 0) return TriState::Unchecked;
+  if (static_cast<std::size_t>(checkedItems) == items.size()) return TriState::Checked;
+  return TriState::Mixed;
 }
 
 TypeTree::TypeTree(const FilterRegistry& registry) {
@@ -45,9 +45,25 @@ void TypeTree::setCategoryChecked(std::size_t category, bool checked) {
   for (TypeTreeItem& item : categories_.at(category).items) item.checked = checked;
 }
 
+TriState TypeTree::state(const TypeTreeNode& node) const {
+  const TypeTreeCategory& category = categories_.at(node.category);
+  if (!node.item) return category.check();
+  return category.items.at(*node.item).checked ? TriState::Checked : TriState::Unchecked;
+}
+
+void TypeTree::setState(const TypeTreeNode& node, TriStateAction action) {
+  const TriState now = state(node);
+  if ((action == TriStateAction::Check && now == TriState::Checked) ||
+      (action == TriStateAction::Uncheck && now == TriState::Unchecked))
+    return;
+  const bool check = action == TriStateAction::Check || (action == TriStateAction::Toggle && now != TriState::Checked);
+  if (node.item) categories_.at(node.category).items.at(*node.item).checked = check;
+  else setCategoryChecked(node.category, check);
+}
+
 bool TypeTree::anyChecked() const {
   return std::any_of(categories_.begin(), categories_.end(),
-                     [](const TypeTreeCategory& c) { return c.check() != CategoryCheck::Unchecked; });
+                     [](const TypeTreeCategory& c) { return c.check() != TriState::Unchecked; });
 }
 
 void TypeTree::applyTo(FilterRegistry& registry) const {

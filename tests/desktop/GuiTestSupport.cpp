@@ -1,6 +1,7 @@
 #include "desktop/GuiTestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QTimer>
 #include <map>

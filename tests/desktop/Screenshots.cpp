@@ -2,10 +2,16 @@
 // over a disk image (the demo disk), into one PNG per window, for the README and for looking at.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "desktop/FileView.h"
@@ -13,10 +19,13 @@
 #include "desktop/LogDlg.h"
 #include "desktop/LoggingDlg.h"
 #include "desktop/MainFrame.h"
+#include "desktop/ObjectIds.h"
 #include "desktop/OptionsDlg.h"
 #include "desktop/PreviewDlg.h"
 #include "desktop/ProgressDlg.h"
 #include "desktop/QtText.h"
+#include "desktop/RangeSlider.h"
+#include "desktop/ScanWizard.h"
 #include "desktop/SearchPropSheet.h"
 #include "desktop/ViewerDlg.h"
 #include "desktop/YesNoDlg.h"
@@ -155,5 +164,30 @@ int main(int argc, char** argv) {
   CLogDlg errors(qstr(outcome.log), &frame);
   errors.show();
   ok &= save(errors, out, "errors.png");
+
+  // The wizard's pages on the way to a physical scan of the demo drive, a part of it.
+  CScanWizard wizard(&frame);
+  wizard.show();
+  ok &= save(wizard, out, "wizard-1.png");
+  wizard.findChild<QRadioButton*>(objectIdName(res::IDC_PHYSICAL_SCAN))->click();
+  wizard.next();
+  auto* drives = wizard.findChild<QTreeView*>(objectIdName(res::IDC_WIZARD_DRIVE_LIST));
+  drives->setCurrentIndex(drives->model()->index(0, 0));
+  ok &= save(wizard, out, "wizard-2.png");
+  wizard.next();
+  // Pages 1 and 3 both have a check box 1022.
+  wizard.currentPage()->findChild<QCheckBox*>(objectIdName(res::IDC_PARTIAL_SCAN))->click();
+  // A part of the volume typed into the two edits, which the slider then shows.
+  const double clusters = wizard.findChild<CRangeSlider*>(objectIdName(res::IDC_RANGE_SLIDER))->maximum();
+  for (auto [id, value] : {std::pair{res::IDC_RANGE_END, clusters * 3 / 5}, std::pair{res::IDC_RANGE_START, clusters / 5}}) {
+    auto* edit = wizard.findChild<QLineEdit*>(objectIdName(id));
+    edit->setText(QString::number(static_cast<qint64>(value)));
+    QFocusEvent left(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &left);
+  }
+  ok &= save(wizard, out, "wizard-3.png");
+  wizard.next();
+  ok &= save(wizard, out, "wizard-4.png");
+  ok &= wizard.currentId() == static_cast<int>(res::IDD_WIZARD_FILE_TYPES);
   return ok ? 0 : 1;
 }

@@ -2,16 +2,19 @@
 // wizard at start-up, scans started by selecting a drive or by F5, and a scan cancelled or cut
 // short by closing the window.
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 
 #include "desktop/DriveView.h"
 #include "desktop/FileView.h"
 #include "desktop/GuiTestSupport.h"
 #include "desktop/ProgressDlg.h"
+#include "desktop/ScanWizard.h"
 #include "res/CommandIds.h"
 
 namespace tarvosk::test {
@@ -60,9 +63,20 @@ class StartupAndScanTest : public QObject {
     for (bool on : {true, false}) {
       FrameUnderTest t({fixtureImage("desktop-fat.img")}, on, false);
       QSignalSpy wizard(t.frame().action(res::ID_SCAN_WIZARD), &QAction::triggered);
+      // The wizard, once shown, is cancelled.
+      bool shown = false;
+      QTimer cancel;
+      connect(&cancel, &QTimer::timeout, [&shown] {
+        if (auto* open = qobject_cast<CScanWizard*>(QApplication::activeModalWidget())) {
+          shown = true;
+          open->reject();
+        }
+      });
+      cancel.start(5);
       t.showFrame();
       QTest::qWait(50);
       QCOMPARE(wizard.count(), on ? 1 : 0);
+      QCOMPARE(shown, on);
     }
   }
 

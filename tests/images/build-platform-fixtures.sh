@@ -78,8 +78,8 @@ mcopy -i "$out/gpt.img@@1048576" "$tmp/readme.txt" ::/README.TXT
 
 # Disks whose partition type and contents disagree, for the scan's failure paths: an NTFS-typed
 # partition never formatted, a FAT volume in a Linux-typed partition, a FAT volume in an
-# NTFS-typed partition.
-for case in unformatted:7:none oddtype:83:fat ntfstyped:7:fat; do
+# NTFS-typed partition, a FAT volume in a partition typed as extended.
+for case in unformatted:7:none oddtype:83:fat ntfstyped:7:fat extendedtyped:5:fat; do
   IFS=: read -r name type fs <<<"$case"
   rm -f "$out/$name.img"
   truncate -s 32M "$out/$name.img"

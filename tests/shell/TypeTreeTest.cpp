@@ -38,20 +38,47 @@ TEST_F(TypeTreeTest, FourCategoriesInRegistryOrderHoldTheTwentyTwoTypes) {
 TEST_F(TypeTreeTest, EveryTypeStartsCheckedWhateverTheFlagsWere) {
   filterRegistry().EnableAll(false);
   TypeTree tree(filterRegistry());
-  for (const TypeTreeCategory& c : tree.categories()) EXPECT_EQ(c.check(), CategoryCheck::Checked);
+  for (const TypeTreeCategory& c : tree.categories()) EXPECT_EQ(c.check(), TriState::Checked);
   EXPECT_TRUE(tree.anyChecked());
 }
 
 TEST_F(TypeTreeTest, CategoryShowsTheCombinedStateOfItsItems) {
   TypeTree tree(filterRegistry());
   tree.itemFor(1)->checked = false;
-  EXPECT_EQ(tree.categories()[0].check(), CategoryCheck::Mixed);
+  EXPECT_EQ(tree.categories()[0].check(), TriState::Mixed);
   tree.setCategoryChecked(0, false);
-  EXPECT_EQ(tree.categories()[0].check(), CategoryCheck::Unchecked);
-  EXPECT_EQ(tree.categories()[1].check(), CategoryCheck::Checked);
+  EXPECT_EQ(tree.categories()[0].check(), TriState::Unchecked);
+  EXPECT_EQ(tree.categories()[1].check(), TriState::Checked);
   for (std::size_t c = 1; c < tree.categories().size(); ++c) tree.setCategoryChecked(c, false);
   EXPECT_FALSE(tree.anyChecked()) << "Finish stays disabled without a type";
   EXPECT_EQ(tree.itemFor(22), nullptr);
+}
+
+TEST_F(TypeTreeTest, CheckUncheckAndToggleActOnATypeOrAWholeCategory) {
+  TypeTree tree(filterRegistry());
+  const TypeTreeNode pictures{0, std::nullopt}, jpeg{0, 1}, bmp{0, 0}, documents{1, std::nullopt};
+  tree.setState(jpeg, TriStateAction::Check);
+  EXPECT_EQ(tree.state(pictures), TriState::Checked) << "checking a checked type does nothing";
+  tree.setState(jpeg, TriStateAction::Toggle);
+  EXPECT_FALSE(tree.isChecked(jpeg));
+  EXPECT_EQ(tree.state(pictures), TriState::Mixed);
+  EXPECT_FALSE(tree.isChecked(pictures));
+  tree.setState(pictures, TriStateAction::Toggle);
+  EXPECT_EQ(tree.state(pictures), TriState::Checked) << "a mixed category toggled checks all its types";
+  EXPECT_TRUE(tree.isChecked(jpeg));
+  tree.setState(pictures, TriStateAction::Toggle);
+  EXPECT_EQ(tree.state(pictures), TriState::Unchecked);
+  EXPECT_FALSE(tree.isChecked(bmp));
+  tree.setState(bmp, TriStateAction::Uncheck);
+  EXPECT_FALSE(tree.isChecked(bmp));
+  tree.setState(bmp, TriStateAction::Check);
+  EXPECT_EQ(tree.state(pictures), TriState::Mixed);
+  tree.setState(documents, TriStateAction::Uncheck);
+  EXPECT_EQ(tree.state(documents), TriState::Unchecked);
+  EXPECT_EQ(tree.state({1, 0}), TriState::Unchecked);
+  tree.setState(pictures, TriStateAction::Check);
+  EXPECT_EQ(tree.state(pictures), TriState::Checked);
+  EXPECT_EQ(tree.state(documents), TriState::Unchecked) << "another category stays as it was";
 }
 
 TEST_F(TypeTreeTest, FinishWritesEachCheckIntoItsRecognisersFlag) {
