@@ -4,18 +4,22 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 #include <span>
 
 namespace tarvosk {
 
 HexView::HexView(QWidget* parent) : QAbstractScrollArea(parent) {
   setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  cellWidth_ = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+  // A cell is the digit's advance rounded up: a fixed-width font's advance is often fractional, and
+  // rounded down the eight digits of an address would not fit in their eight cells.
+  cellWidth_ = std::max(1, static_cast<int>(std::ceil(QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0')))));
   lineHeight_ = std::max(1, fontMetrics().height());
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setCursor(Qt::IBeamCursor);
