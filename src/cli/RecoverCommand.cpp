@@ -4,7 +4,7 @@
 #include "cli/TerminalUi.h"
 #include "platform/CodePage.h"
 #include "platform/WinError.h"
-#include "recover/RecoverSelection.h"
+#include "recover/RecoveryJobFlow.h"
 #include "recover/TargetFolder.h"
 
 namespace tarvosk::cli {
@@ -47,13 +47,11 @@ int recoverCommand(CFileList& lists, std::vector<std::string> arguments, std::os
   TerminalUi ui(policy);
   UserInterface* previous = setUserInterface(&ui);
   TerminalProgress progress;
-  RecoveryJob job;
-  job.window = &progress;
-  job.batch = true;
-  SelectionOutcome outcome = recoverSelection(*list, chosen, folder, job);
-  progress.close();
+  std::vector<JobEntry> entries;
+  for (FileEntry* entry : chosen) entries.push_back({list, entry});
+  const RecoveryJobOutcome outcome = recoverJobEntries(entries, folder, nullptr, progress);
   setUserInterface(previous);
-  out << utf16ToUtf8(job.log);
+  out << utf16ToUtf8(outcome.log);
   if (outcome.cancelled) return kExitInterrupted;
   return outcome.failed ? kExitFailure : kExitSuccess;
 }

@@ -15,6 +15,22 @@ DriveFileList* listOfDrive(CFileList& lists, char16_t driveCharacter) {
   return it == lists.lists().end() ? nullptr : it->second.get();
 }
 
+// Calls visit for every file below folder, as deep as the recovery goes.
+template <class Visit>
+void forEachFileBelow(DriveFileList& list, const FileEntry& folder, Visit visit) {
+  std::vector<std::pair<const FileEntry*, int>> pending{{&folder, 0}};
+  while (!pending.empty()) {
+    auto [parent, depth] = pending.back();
+    pending.pop_back();
+    for (std::uint64_t id : parent->children) {
+      const FileEntry* child = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
+      if (!child) continue;
+      if (!child->isFolder) visit(*child);
+      else if (depth + 1 < kMaxFolderDepth) pending.emplace_back(child, depth + 1);
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<JobEntry> collectJobEntries(CFileList& lists, const JobSelection& selection) {
@@ -34,18 +50,15 @@ std::vector<JobEntry> collectJobEntries(CFileList& lists, const JobSelection& se
 std::uint64_t recoverableBytes(DriveFileList& list, const FileEntry& entry) {
   if (!entry.isFolder) return entry.deleted ? entry.size : 0;
   std::uint64_t total = 0;
-  std::vector<std::pair<const FileEntry*, int>> pending{{&entry, 0}};
-  while (!pending.empty()) {
-    auto [folder, depth] = pending.back();
-    pending.pop_back();
-    for (std::uint64_t id : folder->children) {
-      const FileEntry* child = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
-      if (!child) continue;
-      if (!child->isFolder) total += child->deleted ? child->size : 0;
-      else if (depth + 1 < kMaxFolderDepth) pending.emplace_back(child, depth + 1);
-    }
-  }
+  forEachFileBelow(list, entry, [&total](const FileEntry& file) { total += file.deleted ? file.size : 0; });
   return total;
+}
+
+std::uint64_t filesToRecover(DriveFileList& list, const FileEntry& entry) {
+  if (!entry.isFolder) return entry.deleted ? 1 : 0;
+  std::uint64_t files = 0;
+  forEachFileBelow(list, entry, [&files](const FileEntry&) { ++files; });
+  return files;
 }
 
 int progressShiftFor(std::uint64_t total) {

@@ -31,6 +31,9 @@ std::vector<JobEntry> collectJobEntries(CFileList& lists, const JobSelection& se
 // The bytes recovering entry brings back: a deleted file's size, 0 for a file still there, and
 // for a folder the sum over everything below it.
 std::uint64_t recoverableBytes(DriveFileList& list, const FileEntry& entry);
+// The files recovering entry goes through: a deleted file, or every file below a folder (a
+// folder comes back with what it still holds).
+std::uint64_t filesToRecover(DriveFileList& list, const FileEntry& entry);
 
 // The right shift that brings total to the progress bar's range of at most 32767.
 int progressShiftFor(std::uint64_t total);

@@ -1,5 +1,6 @@
 #include "recover/RecoveryJobFlow.h"
 
+#include "platform/Format.h"
 #include "recover/RecoverEntry.h"
 #include "recover/TargetFolder.h"
 
@@ -24,6 +25,13 @@ RecoveryJobOutcome recoverJobEntries(const std::vector<JobEntry>& entries, const
       outcome.failed = !RecoverEntry(*e.list, *e.entry, selection, target, job) || outcome.failed;
   }
   outcome.cancelled = progress.cancelled();
+  if (outcome.cancelled) {
+    std::uint64_t files = 0;
+    for (const JobEntry& e : entries) files += filesToRecover(*e.list, *e.entry);
+    const std::uint64_t ended = job.filesStarted - (job.interrupted ? 1 : 0);
+    outcome.notRecovered = files > ended ? files - ended : 0;
+    job.log += format(u"Job cancelled: %I64d entries not recovered\r\n", outcome.notRecovered);
+  }
   // A cancel closes the window at once; the front end takes it away in any case.
   progress.close();
   outcome.log = std::move(job.log);

@@ -28,7 +28,9 @@ struct RecoveryJobOutcome {
   bool batch = false;
   bool failed = false;     // some entry's recovery failed and said so
   bool cancelled = false;
-  std::u16string log;      // the recovery log, one line per file
+  std::uint64_t notRecovered = 0;  // files a cancel left (the one it cut short included)
+  std::u16string log;      // the recovery log, one line per file; after a cancel, a last line
+                           // that says how many files were left
 };
 
 // Recovers entries (those deleted or folders) into target, with the bar's scale set over the
