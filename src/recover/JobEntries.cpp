@@ -1,5 +1,6 @@
 #include "recover/JobEntries.h"
 
+#include <unordered_set>
 #include <utility>
 
 namespace tarvosk {
@@ -15,9 +16,11 @@ DriveFileList* listOfDrive(CFileList& lists, char16_t driveCharacter) {
   return it == lists.lists().end() ? nullptr : it->second.get();
 }
 
-// Calls visit for every file below folder, as deep as the recovery goes.
+// Calls visit for every file below folder, as deep as the recovery goes; a folder that damaged
+// folder data lists twice is counted once.
 template <class Visit>
 void forEachFileBelow(DriveFileList& list, const FileEntry& folder, Visit visit) {
+  std::unordered_set<std::uint64_t> seen{folder.id};
   std::vector<std::pair<const FileEntry*, int>> pending{{&folder, 0}};
   while (!pending.empty()) {
     auto [parent, depth] = pending.back();
@@ -26,7 +29,7 @@ void forEachFileBelow(DriveFileList& list, const FileEntry& folder, Visit visit)
       const FileEntry* child = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
       if (!child) continue;
       if (!child->isFolder) visit(*child);
-      else if (depth + 1 < kMaxFolderDepth) pending.emplace_back(child, depth + 1);
+      else if (depth + 1 < kMaxFolderDepth && seen.insert(id).second) pending.emplace_back(child, depth + 1);
     }
   }
 }
