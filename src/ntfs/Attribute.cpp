@@ -49,8 +49,8 @@ DWORD GetFileName(ByteSpan record, ByteSpan* fileName) {
   });
   if (chosen.data()) {
     if (fileName) *fileName = chosen;
-    std::u16string name = fileNameText(chosen);
-    LOG_Write(g_logNTFS, INFO, u"GetFileName(0x%x): returning %ws", addressOf(record), name.c_str());
+    if (LOG_IsOpen())  // the name is made only for the log line: the scan calls this for every record
+      LOG_Write(g_logNTFS, INFO, u"GetFileName(0x%x): returning %ws", addressOf(record), fileNameText(chosen).c_str());
     return LAYER_SUCCESS;
   }
   if (fileName) *fileName = last;
@@ -109,6 +109,15 @@ std::u16string fileNameText(ByteSpan value) {
   name.reserve(units);
   for (std::size_t i = 0; i < units; ++i) name.push_back(static_cast<char16_t>(le16(value, kFnName + 2 * i)));
   return name;
+}
+
+bool firstFileNameTime(ByteSpan record, std::uint64_t& time) {
+  ByteSpan attribute;
+  if (FindAttribute(record, kAttrFileName, &attribute) != LAYER_SUCCESS) return false;
+  ByteSpan value = residentValue(attribute);
+  if (!fitsIn(value.size(), kFnModificationTime, 8)) return false;
+  time = le64(value, kFnModificationTime);
+  return true;
 }
 
 }  // namespace tarvosk::ntfs

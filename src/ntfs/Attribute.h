@@ -45,6 +45,9 @@ std::uint64_t attributeDataSize(ByteSpan attribute);
 ByteSpan findUnnamedAttribute(ByteSpan record, std::uint32_t type);
 // A $FILE_NAME value's name, or empty when it does not fit in the value.
 std::u16string fileNameText(ByteSpan fileNameValue);
+// The modification time that the record's first $FILE_NAME holds (UTC, 100 ns since 1601): the
+// time the views show for the file. False when there is none or its value is too short for it.
+bool firstFileNameTime(ByteSpan record, std::uint64_t& time);
 
 }  // namespace tarvosk::ntfs
 

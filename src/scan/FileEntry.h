@@ -39,7 +39,7 @@ constexpr std::uint64_t SECOND_SHOWING_ID_TAG = 0xFFFE000000000000ull;
 constexpr std::uint64_t MFT_RECORD_NUMBER_MASK = 0x0000FFFFFFFFFFFFull;
 
 // The fields are grouped by size, so that the record carries no padding, and the strings and the
-// children are compact (80 bytes in all): a basic scan of a large NTFS volume holds hundreds of
+// children are compact (88 bytes in all): a basic scan of a large NTFS volume holds hundreds of
 // thousands of entries.
 struct FileEntry {
   EntryString name;
@@ -51,6 +51,10 @@ struct FileEntry {
   // FAT: first cluster; physical scans: the unit where the file starts; else 0 (NTFS and exFAT
   // entries find their data through their MFT record or entry set, named by the id).
   std::uint64_t startPosition = 0;
+  // NTFS entries of a basic scan: the modification time of the first $FILE_NAME of the record,
+  // taken as the scan passes it (UTC, 100 ns since 1601), so that showing or sorting the time of
+  // a file reads no record again; 0 when the scan did not take it.
+  std::uint64_t fileNameTime = 0;
   std::uint32_t handle = NO_HANDLE;  // FAT, NTFS or exFAT volume handle, or device handle
   std::uint16_t dosTime = 0;
   std::uint16_t dosDate = 0;
@@ -62,7 +66,7 @@ struct FileEntry {
   bool hasSubfolders = false;
   bool noDeletedFiles = true;
 };
-static_assert(sizeof(FileEntry) <= 80, "a large list holds hundreds of thousands of entries");
+static_assert(sizeof(FileEntry) <= 88, "a large list holds hundreds of thousands of entries");
 
 // The MFT record of an entry of a basic NTFS scan (or of its second showing).
 inline std::uint64_t mftRecordNumberOf(const FileEntry& entry) { return entry.id & MFT_RECORD_NUMBER_MASK; }

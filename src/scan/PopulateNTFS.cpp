@@ -7,6 +7,8 @@
 #include "ntfs/MftRecord.h"
 #include "ntfs/NtfsLayout.h"
 #include "ntfs/NtfsVolume.h"
+#include "scan/RecoveryChance.h"
+#include "settings/Settings.h"
 
 namespace tarvosk {
 
@@ -35,11 +37,22 @@ void readFileSize(DWORD volume, std::vector<BYTE>& record, FileEntry& entry) {
   }
 }
 
+// What the scan takes from a file's own record (not from an extension record of it) while it
+// holds it: the $FILE_NAME time and, for a deleted file of few clusters, its chance.
+void takeFromBaseRecord(DWORD volume, ByteSpan record, bool rate, FileEntry& entry) {
+  ntfs::firstFileNameTime(record, entry.fileNameTime);
+  ByteSpan data;
+  if (rate && FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS)
+    entry.recoveryChance = RateNtfsFileData(volume, data, kClustersRatedByScan);
+}
+
 }  // namespace
 
 void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, char16_t driveLetter,
                   std::uint64_t recordCount, DWORD recordSize) {
   std::vector<BYTE> record(recordSize);
+  // The rating follows the setting that shows chances, as when a view asks for them.
+  const bool rateDeleted = settings().ShowRecoveryChanses;
   for (std::uint64_t i = 0; i < recordCount; ++i) {
     if (i % kRecordsPerProgressPoint == 0) {
       window.setPosition(static_cast<int>(i * 100 / recordCount));
@@ -68,7 +81,8 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
     entry.id = id;
     entry.parentId = id == ROOT_ENTRY_ID ? 0 : referencedRecord(fileName, ntfs::kFnParentReference);
     entry.name = ntfs::fileNameText(fileName);
-    if (!folder) readFileSize(volume, record, entry);
+    if (id == i) takeFromBaseRecord(volume, record, deleted && !folder && rateDeleted, entry);
+    if (!folder) readFileSize(volume, record, entry);  // last: it may read extension records into record
   }
 }
 

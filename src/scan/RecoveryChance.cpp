@@ -6,6 +6,7 @@
 #include "ntfs/Attribute.h"
 #include "ntfs/ClusterBitmap.h"
 #include "ntfs/RunList.h"
+#include "platform/Saturating.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
 #include "scan/FileUnitLimits.h"
@@ -34,13 +35,14 @@ std::u16string_view chanceText(std::uint8_t level) {
 
 }  // namespace
 
-std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
-  std::vector<BYTE> record;
-  ByteSpan data;
-  if (findNtfsFileData(volume, recordNumber, record, data) != NtfsDataLookup::Found) return CHANCE_NOT_RECOVERABLE;
+std::uint8_t RateNtfsFileData(DWORD volume, ByteSpan data, std::uint64_t maxClusters) {
   if (ntfs::isResident(data)) return CHANCE_PROBABLY_GOOD;
   std::vector<Run> runs;
   if (ntfs::decodeRunList(data, runs) != 0) return CHANCE_NOT_RECOVERABLE;
+  std::uint64_t clusters = 0;
+  for (const Run& run : runs)
+    if (run.startCluster != kSparseRun) clusters = saturatingAdd(clusters, run.length);
+  if (clusters > maxClusters) return CHANCE_NOT_RATED;
   // A sparse run is passed over; a run too long to walk counts as a cluster in use.
   bool allFree = walkRunClusters(
       runs,
@@ -51,6 +53,13 @@ std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
       },
       [](const Run&, PassedRun why) { return why == PassedRun::Sparse; });
   return allFree ? CHANCE_PROBABLY_GOOD : CHANCE_POOR;
+}
+
+std::uint8_t RateDeletedNtfsFile(DWORD volume, std::uint64_t recordNumber) {
+  std::vector<BYTE> record;
+  ByteSpan data;
+  if (findNtfsFileData(volume, recordNumber, record, data) != NtfsDataLookup::Found) return CHANCE_NOT_RECOVERABLE;
+  return RateNtfsFileData(volume, data);
 }
 
 std::uint8_t GetRecoveryChanceText(WCHAR* text, FileEntry& entry) {

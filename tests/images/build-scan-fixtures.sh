@@ -4,7 +4,7 @@
 #    deleted with mdel and mdeltree, then new files copied in that take the freed clusters of
 #    some of them, wholly or in part;
 #  - scan-ntfs.img (mkntfs, ntfs-3g FUSE mount): deleted files with resident, non-resident and
-#    sparse data, a deleted folder, clusters reused by a new file, and a deleted file whose
+#    sparse data, one of 300 clusters, a deleted folder, clusters reused by a new file, and a deleted file whose
 #    folder's record now holds a live file;
 #  - scan-recycle-fat.img and scan-recycle-ntfs.img: recycle folders with INFO2 files (their
 #    bytes are made here, no tool makes them) and the kept files, put on the volumes by mcopy
@@ -126,10 +126,12 @@ printf 'live\r\n' > "$mnt/Docs/live.txt"
 printf 'inner\r\n' > "$mnt/Trash/Inner/inner.txt"
 head -c 30000 /dev/urandom > "$mnt/Trash/trashed.bin"
 printf '中文\r\n' > "$mnt/文档/已删除.txt"
+# More clusters (300) than the scan rates itself: rated when its chance is first asked for.
+head -c 1228800 /dev/urandom > "$mnt/Docs/large.bin"
 unmount_ntfs
 mount_ntfs "$img"
 rm -r "$mnt/Lost" "$mnt/Trash"
-rm "$mnt/Docs/resident.txt" "$mnt/Docs/reused.bin" "$mnt/Docs/intact.bin" \
+rm "$mnt/Docs/resident.txt" "$mnt/Docs/reused.bin" "$mnt/Docs/intact.bin" "$mnt/Docs/large.bin" \
    "$mnt/Docs/Sub/sparse only.bin" "$mnt/文档/已删除.txt"
 unmount_ntfs
 # A fresh mount allocates from the start of the data zone again.

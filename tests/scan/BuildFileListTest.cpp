@@ -74,7 +74,7 @@ TEST_F(BuildFileListTest, ABasicFatScanListsFoldersAndDeletedFiles) {
   EXPECT_EQ(entries[u"\\?ONE.BIN"]->recoveryChance, CHANCE_PROBABLY_GOOD);
 }
 
-TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesThemWhenAsked) {
+TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesSmallOnes) {
   attachFixture("ntfs-files.img");
   ASSERT_TRUE(lists.BuildFileList(u"C:", progress, false, 0, 0)) << ui.calls().size();
   DriveFileList* list = lists.GetDriveList(u"C:");
@@ -88,10 +88,10 @@ TEST_F(BuildFileListTest, ABasicNtfsScanListsFoldersAndDeletedFilesAndRatesThemW
   EXPECT_EQ(a->kind, ENTRY_KIND_NTFS);
   EXPECT_TRUE(entries[u"\\gonedir"]->deleted && entries[u"\\gonedir"]->isFolder);
   EXPECT_FALSE(list->Lookup(ROOT_ENTRY_ID).noDeletedFiles);
-  EXPECT_EQ(a->recoveryChance, CHANCE_NOT_RATED) << "NTFS files are rated when first shown";
+  EXPECT_EQ(a->recoveryChance, CHANCE_PROBABLY_GOOD) << "a small file's data is resident: rated by the scan";
   WCHAR text[kRecoveryChanceTextUnits];
   GetRecoveryChanceText(text, list->Lookup(a->id));
-  EXPECT_EQ(std::u16string(text), u"可能较好") << "a small file's data is resident";
+  EXPECT_EQ(std::u16string(text), u"可能较好");
 }
 
 TEST_F(BuildFileListTest, FailuresAreShownWithTheSystemsTexts) {

@@ -12,6 +12,7 @@
 #include "platform/CodePage.h"
 #include "res/StringIds.h"
 #include "res/StringTable.h"
+#include "scan/EntryTimes.h"
 #include "scan/RecoveryChance.h"
 #include "OracleScanTest.h"
 #include "support/TestSupport.h"
@@ -93,6 +94,26 @@ TEST_F(NtfsScanTest, TheRootIsDotAndLiveFoldersAreListedButNoLiveFile) {
   EXPECT_FALSE(entries_.at(u"\\Docs")->noDeletedFiles);
 }
 
+// The time each entry shows is kept by the scan from the record's first $FILE_NAME: the same time
+// as reading the record again gives.
+TEST_F(NtfsScanTest, KeepsTheTimeOfEachEntrysFirstFileName) {
+  scanFixture(kImage);
+  std::size_t timed = 0;
+  for (const auto& [path, entry] : entries_) {
+    if (entry->id == ORPHAN_FOLDER_ENTRY_ID) continue;
+    EXPECT_NE(entry->fileNameTime, 0u) << utf16ToUtf8(path);
+    FileEntry readAgain = *entry;
+    readAgain.fileNameTime = 0;
+    FILETIME kept{}, read{};
+    ASSERT_TRUE(entryModifiedTime(*entry, kept)) << utf16ToUtf8(path);
+    ASSERT_TRUE(entryModifiedTime(readAgain, read)) << utf16ToUtf8(path);
+    EXPECT_EQ(std::make_pair(kept.dwHighDateTime, kept.dwLowDateTime), std::make_pair(read.dwHighDateTime, read.dwLowDateTime))
+        << utf16ToUtf8(path);
+    ++timed;
+  }
+  EXPECT_GE(timed, 10u);
+}
+
 TEST_F(NtfsScanTest, AFileWhoseFolderRecordNowHoldsALiveFileLandsInOrphan) {
   scanFixture(kImage);
   const FlsEntry& orphan = flsEntry("$OrphanFiles/orphan.txt");
@@ -107,24 +128,30 @@ TEST_F(NtfsScanTest, AFileWhoseFolderRecordNowHoldsALiveFileLandsInOrphan) {
   EXPECT_EQ(list_->Lookup(orphan.inode).parentId, ORPHAN_FOLDER_ENTRY_ID);
 }
 
-TEST_F(NtfsScanTest, RatesADeletedFileWhenItsChanceIsFirstAskedFor) {
+// The scan rates a deleted file of few clusters as it passes the record; a larger one is rated
+// when its chance is first asked for. Either way the level says whether every cluster is free.
+TEST_F(NtfsScanTest, RatesEachDeletedFileByWhetherItsClustersAreFree) {
   scanFixture(kImage);
   AllocatedBlocks allocated(image_);
   auto istat = readIstat(image_);
   std::set<std::string> kinds;
+  std::size_t large = 0;
   for (const FlsEntry& e : fls_) {
     if (!e.deleted || e.folder || isUnnamedRecord(e)) continue;
     FileEntry& entry = list_->Lookup(e.inode);
-    EXPECT_EQ(entry.recoveryChance, CHANCE_NOT_RATED) << e.path << " is rated only when asked";
     const IstatBlocks& blocks = istat.at(e.inode);
-    bool anyInUse = false, anyCluster = false;
+    std::uint64_t clusters = 0;
+    bool anyInUse = false;
     for (std::uint64_t c : blocks.blocks) {
       if (c == 0) continue;  // sparse
-      anyCluster = true;
+      ++clusters;
       anyInUse = anyInUse || allocated.allocated(c);
     }
     std::uint8_t expected = anyInUse ? CHANCE_POOR : CHANCE_PROBABLY_GOOD;
-    kinds.insert(blocks.resident ? "resident" : !anyCluster ? "sparse only" : anyInUse ? "reused" : "free");
+    bool ratedByScan = clusters <= kClustersRatedByScan;
+    EXPECT_EQ(entry.recoveryChance, ratedByScan ? expected : std::uint8_t{CHANCE_NOT_RATED}) << e.path;
+    kinds.insert(blocks.resident ? "resident" : clusters == 0 ? "sparse only" : anyInUse ? "reused" : "free");
+    large += ratedByScan ? 0 : 1;
     WCHAR text[kRecoveryChanceTextUnits] = {};
     GetRecoveryChanceText(text, entry);
     EXPECT_EQ(entry.recoveryChance, expected) << e.path;
@@ -132,15 +159,17 @@ TEST_F(NtfsScanTest, RatesADeletedFileWhenItsChanceIsFirstAskedFor) {
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"resident", "sparse only", "reused", "free"}))
       << "the image holds deleted files of every kind";
+  EXPECT_EQ(large, 1u) << "one of more clusters than the scan rates";
 }
 
 TEST_F(NtfsScanTest, WithChancesHiddenNoFileIsRated) {
-  scanFixture(kImage);
   settings().ShowRecoveryChanses = false;
+  scanFixture(kImage);
   std::size_t asked = 0;
   for (const FlsEntry& e : fls_) {
     if (!e.deleted || e.folder || isUnnamedRecord(e)) continue;
     FileEntry& entry = list_->Lookup(e.inode);
+    EXPECT_EQ(entry.recoveryChance, CHANCE_NOT_RATED) << e.path << " is not rated by the scan";
     WCHAR text[kRecoveryChanceTextUnits] = u"untouched";
     GetRecoveryChanceText(text, entry);
     EXPECT_EQ(text[0], 0) << e.path;
