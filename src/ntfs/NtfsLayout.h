@@ -55,6 +55,9 @@ constexpr std::uint32_t _AH_TYPE_AL = 0x20;         // $ATTRIBUTE_LIST
 constexpr std::uint32_t kAttrFileName = 0x30;       // $FILE_NAME
 constexpr std::uint32_t kAttrVolumeName = 0x60;     // $VOLUME_NAME
 constexpr std::uint32_t _AH_TYPE_DA = 0x80;         // $DATA
+constexpr std::uint32_t kAttrIndexRoot = 0x90;      // $INDEX_ROOT
+constexpr std::uint32_t kAttrIndexAllocation = 0xA0;  // $INDEX_ALLOCATION
+constexpr std::uint32_t kAttrBitmap = 0xB0;         // $BITMAP
 
 // Attribute list entry.
 constexpr std::size_t kAlType = 0;                  // 32-bit
@@ -74,6 +77,23 @@ constexpr std::size_t kFnNameLength = 64;           // 8-bit, in characters
 constexpr std::size_t kFnNamespace = 65;            // 8-bit; 2 is the DOS 8.3 name
 constexpr std::size_t kFnName = 66;                 // UTF-16, not terminated
 constexpr std::uint8_t kFnNamespaceDos = 2;
+
+// A folder's index of names ($I30): the $INDEX_ROOT value, the blocks of $INDEX_ALLOCATION, and
+// the node header that both hold, whose offsets count from the node header itself.
+constexpr std::size_t kIrBlockSize = 8;             // $INDEX_ROOT: 32-bit bytes per index block
+constexpr std::size_t kIrNode = 16;                 // $INDEX_ROOT: the node header
+constexpr std::size_t kIbNode = 24;                 // index block ("INDX"): the node header
+constexpr std::size_t kNodeFirstEntry = 0;          // 32-bit
+constexpr std::size_t kNodeEntriesEnd = 4;          // 32-bit
+constexpr std::size_t kNodeFlags = 12;              // 8-bit
+constexpr std::uint8_t kNodeHasBlocks = 0x01;       // entries lead to index blocks below
+constexpr std::size_t kNodeHeaderSize = 16;
+constexpr std::size_t kIeFileReference = 0;         // index entry: 48-bit record number + 16-bit sequence
+constexpr std::size_t kIeLength = 8;                // 16-bit, the whole entry
+constexpr std::size_t kIeKeyLength = 10;            // 16-bit
+constexpr std::size_t kIeFlags = 12;                // 16-bit: 1 a sub-node follows, 2 the node's last entry
+constexpr std::size_t kIeKey = 16;                  // the $FILE_NAME value
+constexpr std::uint16_t kIeFlagLast = 0x0002;
 
 // $STANDARD_INFORMATION value.
 constexpr std::size_t kSiCreationTime = 0;          // 64-bit FILETIME

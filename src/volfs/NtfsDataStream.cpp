@@ -28,12 +28,13 @@ struct Extent {
   ByteSpan attribute() const { return ByteSpan(record.data() + attributeOffset, attributeLength); }
 };
 
-// Reads a non-resident attribute's whole value (bounded) for the attribute list.
-DWORD readWholeValue(NtfsVolumeEntry& volume, ByteSpan attribute, std::vector<BYTE>& out) {
+}  // namespace
+
+DWORD readWholeValue(NtfsVolumeEntry& volume, ByteSpan attribute, std::uint64_t maxBytes, std::vector<BYTE>& out) {
   std::vector<Run> runs;
   if (decodeRunList(attribute, runs) != 0) return ERROR_FILE_INVALID;
   std::uint64_t size = attributeDataSize(attribute);
-  if (size > kMaxListBytes) return ERROR_FILE_INVALID;
+  if (size > maxBytes) return ERROR_FILE_INVALID;
   out.clear();
   std::vector<BYTE> cluster(volume.clusterSize);
   for (const Run& run : runs) {
@@ -50,6 +51,8 @@ DWORD readWholeValue(NtfsVolumeEntry& volume, ByteSpan attribute, std::vector<BY
   out.resize(static_cast<std::size_t>(size));
   return ERROR_SUCCESS;
 }
+
+namespace {
 
 // The unnamed $DATA attribute of record whose start VCN is vcn; false if none.
 bool findExtent(const std::vector<BYTE>& record, std::uint64_t vcn, Extent& extent) {
@@ -81,7 +84,7 @@ DWORD loadNtfsDataStream(NtfsVolumeEntry& volume, ByteSpan baseRecord, std::uint
     if (isResident(list)) {
       value = residentValue(list);
     } else {
-      if (DWORD e = readWholeValue(volume, list, nonResident); e != ERROR_SUCCESS) return e;
+      if (DWORD e = readWholeValue(volume, list, kMaxListBytes, nonResident); e != ERROR_SUCCESS) return e;
       value = ByteSpan(nonResident.data(), nonResident.size());
     }
     // The $DATA entries of the list, by start VCN; each names the record that holds it.

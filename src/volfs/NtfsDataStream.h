@@ -27,6 +27,10 @@ struct NtfsDataStream {
 DWORD loadNtfsDataStream(NtfsVolumeEntry& volume, ByteSpan baseRecord, std::uint64_t recordNumber,
                          NtfsDataStream& out);
 
+// Reads a non-resident attribute's whole value, of at most maxBytes (its runs, sparse ones as
+// zeros). ERROR_FILE_INVALID for a damaged or larger value, ERROR_READ_FAULT.
+DWORD readWholeValue(NtfsVolumeEntry& volume, ByteSpan attribute, std::uint64_t maxBytes, std::vector<BYTE>& out);
+
 // Reads length bytes at offset (inside the stream) into buffer.
 DWORD readNtfsDataStream(NtfsVolumeEntry& volume, const NtfsDataStream& stream, std::uint64_t offset, BYTE* buffer,
                          std::size_t length);

@@ -147,10 +147,7 @@ DWORD NtfsMountedVolume::information(VolumeInformation& out) {
 }
 
 NtfsNameIndex& NtfsMountedVolume::names() {
-  if (!names_) {
-    names_.emplace();
-    names_->build(volume_);
-  }
+  if (!names_) names_.emplace(volume_);
   return *names_;
 }
 

@@ -3,7 +3,8 @@
 # ntfs-3g FUSE mount (which needs /dev/fuse and root), with resident, non-resident, fragmented,
 # sparse and compressed files, a file with an attribute list, deep folders, Chinese names and
 # deleted files and folders. The files put on the volume are kept beside it (ntfs-files/) so the
-# tests can compare what they read. Cached; rebuilt when this script changes. A missing tool or
+# tests can compare what they read. Beside it, ntfs-folders.img: a folder of 600 names whose index
+# fills several blocks, some of them deleted again (stale entries). Cached; rebuilt when this script changes. A missing tool or
 # a FUSE mount that does not work is a failure, never a skip.
 set -euo pipefail
 
@@ -88,5 +89,19 @@ check /linked.txt "ATTRIBUTE_LIST"
 # frag.bin must not lie in one piece: some cluster does not follow the one before it.
 istat "$img" "$(ifind -n /frag.bin "$img")" | sed -n '/\$DATA/,$p' | tail -n +2 | tr ' ' '\n' | grep '^[0-9]' |
   awk 'NR > 1 && $1 != prev + 1 { jumps++ } { prev = $1 } END { exit !(jumps >= 2) }' || fail "frag.bin is not fragmented"
+
+# A folder whose own index spreads over blocks of $INDEX_ALLOCATION: 600 files, every seventh
+# deleted again, so that blocks hold stale entries.
+folders="$out/ntfs-folders.img"
+rm -f "$folders"
+truncate -s 16M "$folders"
+mkntfs -q -F -Q -c 4096 -L FOLDERS "$folders" >>"$log" 2>&1 || fail "mkntfs failed (see $log)"
+ntfs-3g "$folders" "$mnt" >>"$log" 2>&1 || fail "ntfs-3g could not mount the volume through FUSE (see $log)"
+mkdir "$mnt/many"
+for i in $(seq 1 600); do printf '%s' "$i" > "$mnt/many/file-$i.txt"; done
+for i in $(seq 7 7 600); do rm "$mnt/many/file-$i.txt"; done
+sync
+umount "$mnt" || fail "could not unmount the volume"
+istat "$folders" "$(ifind -n /many "$folders")" | grep -q 'INDEX_ALLOCATION' || fail "/many has no index blocks"
 
 end_fixture_set

@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 #include "platform/VolumeServices.h"
 #include "platform/WinError.h"
+#include "volfs/NtfsFolderIndex.h"
 
 using namespace tarvosk;
 using namespace tarvosk::test;
@@ -287,4 +288,57 @@ TEST_F(NtfsProviderTest, OpenFileStaysReadableAfterItsDriveIsDetached) {
   want.resize(got.size());
   EXPECT_EQ(got, want);
   CloseHandle(h);
+}
+
+// A folder of 600 names, every seventh deleted again: its own index answers lookups and listings,
+// read from its blocks; with every index block damaged, the names of all records answer the same.
+TEST_F(NtfsVolumeTest, AFolderIsListedFromItsOwnIndexOrWhenThatIsDamagedFromEveryRecord) {
+  std::vector<std::u16string> expected;
+  for (int i = 1; i <= 600; ++i)
+    if (i % 7 != 0) expected.push_back(u"file-" + utf8ToUtf16(std::to_string(i)) + u".txt");
+  std::sort(expected.begin(), expected.end());
+  auto listing = [](WCHAR letter) {
+    std::vector<std::u16string> out;
+    WIN32_FIND_DATAW data{};
+    HANDLE f = FindFirstFileW((std::u16string{letter} + u":\\many\\*").c_str(), &data);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    do out.push_back(data.cFileName);
+    while (FindNextFileW(f, &data));
+    FindClose(f);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  auto attributes = [](WCHAR letter, const std::u16string& inner) {
+    return GetFileAttributesW((std::u16string{letter} + u":\\" + inner).c_str());
+  };
+  const std::string image = fixturePath("ntfs-folders.img");
+  WCHAR healthy = attachFixtureVolume("ntfs-folders.img");
+  DWORD handle = open(healthy);
+  NtfsVolumeEntry* volume = ntfs::openEntry(handle);
+  ASSERT_NE(volume, nullptr);
+  std::vector<BYTE> record(volume->recordSize);
+  ASSERT_EQ(GetMFTRecord(handle, std::stoull(commandOutput("ifind -n /many '" + image + "'")), record), LAYER_SUCCESS);
+  std::vector<FolderIndexName> indexed;
+  ASSERT_TRUE(readFolderIndexNames(*volume, ByteSpan(record.data(), record.size()), 1 << 20, indexed));
+  std::vector<std::u16string> names;
+  for (const FolderIndexName& n : indexed) names.push_back(n.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected) << "the in-use blocks hold every live name and no deleted one";
+  EXPECT_EQ(listing(healthy), expected);
+
+  std::vector<std::uint8_t> bytes = readWholeFile(image);
+  int broken = 0;
+  for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4096)
+    if (std::equal(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at) + 4, "INDX")) {
+      bytes[at] = 'X';
+      ++broken;
+    }
+  ASSERT_GT(broken, 2) << "the folder's index lies in several blocks";
+  WCHAR damaged = attachBytes(bytes);
+  EXPECT_EQ(listing(damaged), expected);
+  for (WCHAR letter : {healthy, damaged}) {
+    EXPECT_NE(attributes(letter, u"MANY\\file-599.TXT"), INVALID_FILE_ATTRIBUTES) << "names compare without regard to case";
+    EXPECT_EQ(attributes(letter, u"many\\file-595.txt"), INVALID_FILE_ATTRIBUTES) << "deleted";
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  }
 }
