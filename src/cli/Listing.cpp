@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <numeric>
 #include <unordered_set>
 
 #include "cli/JsonText.h"
@@ -73,53 +72,32 @@ void rate(FileEntry& e, Chance& chance) {
   chance.level = !e.deleted || e.isFolder ? e.recoveryChance : GetRecoveryChanceText(chance.text, e);
 }
 
-// Rates every entry and takes its time in the order of the ids first, which on NTFS is the
-// order of their records in the $MFT: read in that order they come through the $MFT window,
+// Rates the deleted files that the scan left unrated, in the order of their ids, which on NTFS is
+// the order of their records in the $MFT: read in that order they come through the $MFT window,
 // where the folder order of the listing would ask for them all over the $MFT.
-std::vector<Modified> rateAndTime(const std::vector<ListedEntry>& entries) {
-  std::vector<std::size_t> order(entries.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return entries[a].entry->id < entries[b].entry->id; });
-  std::vector<Modified> times(entries.size());
+void rateInRecordOrder(std::vector<FileEntry*> unrated) {
+  if (!settings().ShowRecoveryChanses) return;
+  std::erase_if(unrated, [](const FileEntry* e) { return !e->deleted || e->isFolder || e->recoveryChance != CHANCE_NOT_RATED; });
+  std::sort(unrated.begin(), unrated.end(), [](const FileEntry* a, const FileEntry* b) { return a->id < b->id; });
   Chance chance;
-  for (std::size_t i : order) {
-    rate(*entries[i].entry, chance);
-    times[i].known = entryModifiedTime(*entries[i].entry, times[i].local);
-  }
-  return times;
+  for (FileEntry* e : unrated) rate(*e, chance);
 }
 
-// UTF-8 of a text, with tabs and line breaks as spaces, so that a name cannot break a line.
-void appendTsvText(std::string& line, std::u16string_view text) {
-  std::size_t from = line.size();
-  line += utf16ToUtf8(text);
-  for (std::size_t i = from; i < line.size(); ++i)
-    if (line[i] == '\t' || line[i] == '\n' || line[i] == '\r') line[i] = ' ';
-}
-
-}  // namespace
-
-bool parseListingFormat(const std::string& text, ListingFormat& out) {
-  if (text == "text") out = ListingFormat::Text;
-  else if (text == "tsv") out = ListingFormat::Tsv;
-  else if (text == "json") out = ListingFormat::Json;
-  else return false;
-  return true;
-}
-
-std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folder) {
-  std::vector<ListedEntry> out;
-  out.reserve(list.size());
+// Calls visit(path, entry, depth) for every entry below folder, depth first in list order (the
+// root itself and id 5 left out), with the entry's path from the drive's root, "\" separated and
+// starting with "\", valid during the call. A folder met twice (a loop in damaged folder data)
+// is gone through once; an id that names no entry is passed over.
+template <class Visit>
+void forEachEntryBelow(DriveFileList& list, std::uint64_t folder, Visit visit) {
   struct Frame {
     const FileEntry* folder;
     std::size_t next;
-    std::u16string path;
+    std::size_t pathLength;
   };
   std::unordered_set<std::uint64_t> visited{folder};
   std::vector<Frame> stack;
-  if (const FileEntry* top = list.Find(folder)) stack.push_back({top, 0, u""});
-  // A read-only walk: an id that names no entry (damaged folder data) is passed over.
+  std::u16string path;
+  if (const FileEntry* top = list.Find(folder)) stack.push_back({top, 0, 0});
   while (!stack.empty()) {
     Frame& f = stack.back();
     if (f.next >= f.folder->children.size()) {
@@ -129,11 +107,110 @@ std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folde
     std::uint64_t id = f.folder->children[f.next++];
     FileEntry* e = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
     if (!e) continue;
-    std::u16string path = f.path + u"\\" + e->name.str();
-    out.push_back({path, e, static_cast<int>(stack.size()) - 1});
-    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({e, 0, path});
+    path.resize(f.pathLength);
+    path += u'\\';
+    path += e->name.view();
+    visit(std::u16string_view(path), *e, static_cast<int>(stack.size()) - 1);
+    if (e->isFolder && visited.insert(id).second && stack.size() < kMaxDepth) stack.push_back({e, 0, path.size()});
   }
-  return out;
+}
+
+// UTF-8 of a text, with tabs and line breaks as spaces, so that a name cannot break a line.
+void appendTsvText(std::string& line, std::u16string_view text) {
+  std::size_t from = line.size();
+  appendUtf8(line, text);
+  for (std::size_t i = from; i < line.size(); ++i)
+    if (line[i] == '\t' || line[i] == '\n' || line[i] == '\r') line[i] = ' ';
+}
+
+constexpr char kTsvHeader[] = "path\tfolder\tdeleted\tsize\tchance\tmodified\tstart\tid\n";
+// Lines are handed to the stream in pieces of about this size.
+constexpr std::size_t kOutputPiece = 64 * 1024;
+
+// Collects lines and hands them to the stream in large pieces.
+class ListingWriter {
+ public:
+  ListingWriter(ListingFormat format, std::ostream& out) : format_(format), out_(out) {
+    if (format == ListingFormat::Tsv) text_ = kTsvHeader;
+  }
+  ~ListingWriter() { flush(); }
+  ListingWriter(const ListingWriter&) = delete;
+  ListingWriter& operator=(const ListingWriter&) = delete;
+
+  // Adds the line of one entry.
+  void add(std::u16string_view path, FileEntry& e, int depth) {
+    rate(e, chance_);
+    Modified time;
+    time.known = entryModifiedTime(e, time.local);
+    modified_.clear();
+    appendModified(modified_, time);
+    switch (format_) {
+      case ListingFormat::Tsv:
+        appendTsvText(text_, path);
+        text_ += e.isFolder ? "\t1\t" : "\t0\t";
+        text_ += e.deleted ? "1\t" : "0\t";
+        appendNumber(text_, e.size);
+        text_ += '\t';
+        if (chance_.shown) appendNumber(text_, chance_.level);
+        text_ += '\t';
+        text_ += modified_;
+        text_ += '\t';
+        appendNumber(text_, e.startPosition);
+        text_ += '\t';
+        appendNumber(text_, e.id);
+        text_ += '\n';
+        break;
+      case ListingFormat::Json:
+        text_ += "{\"path\":" + jsonString(utf8(path)) + ",\"folder\":" + (e.isFolder ? "1" : "0") +
+                 ",\"deleted\":" + (e.deleted ? "1" : "0") + ",\"size\":";
+        appendNumber(text_, e.size);
+        text_ += ",\"chance\":";
+        if (chance_.shown) appendNumber(text_, chance_.level);
+        else text_ += "null";
+        text_ += ",\"modified\":" + jsonString(modified_) + ",\"start\":";
+        appendNumber(text_, e.startPosition);
+        text_ += ",\"id\":";
+        appendNumber(text_, e.id);
+        text_ += "}\n";
+        break;
+      case ListingFormat::Text:
+        text_.append(static_cast<std::size_t>(depth) * 2, ' ');
+        text_ += utf8(e.name);
+        if (e.isFolder) text_ += '\\';
+        if (!e.isFolder) {
+          text_ += "  ";
+          appendNumber(text_, e.size);
+          text_ += " 字节";
+        }
+        if (!modified_.empty()) text_ += "  " + modified_;
+        if (e.deleted) text_ += "  " + utf8(loadString(e.isFolder ? res::IDS_TYPE_DELETED_FOLDER : res::IDS_TYPE_DELETED_FILE));
+        if (chance_.text[0] != 0) text_ += "  " + utf8(chance_.text);
+        text_ += '\n';
+        break;
+    }
+    if (text_.size() >= kOutputPiece) flush();
+  }
+
+ private:
+  void flush() {
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
+  ListingFormat format_;
+  std::ostream& out_;
+  std::string text_;
+  std::string modified_;
+  Chance chance_;
+};
+
+}  // namespace
+
+bool parseListingFormat(const std::string& text, ListingFormat& out) {
+  if (text == "text") out = ListingFormat::Text;
+  else if (text == "tsv") out = ListingFormat::Tsv;
+  else if (text == "json") out = ListingFormat::Json;
+  else return false;
+  return true;
 }
 
 std::u16string entryPath(DriveFileList& list, const FileEntry& entry) {
@@ -159,64 +236,20 @@ FileEntry* entryAtListedPath(DriveFileList& list, const std::u16string& path) {
 }
 
 void printListing(const std::vector<ListedEntry>& entries, ListingFormat format, std::ostream& out) {
-  if (format == ListingFormat::Tsv) out << "path\tfolder\tdeleted\tsize\tchance\tmodified\tstart\tid\n";
-  std::string line;
-  std::string modified;
-  Chance chance;
-  const std::vector<Modified> times = rateAndTime(entries);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const ListedEntry& l = entries[i];
-    FileEntry& e = *l.entry;
-    rate(e, chance);
-    modified.clear();
-    appendModified(modified, times[i]);
-    line.clear();
-    switch (format) {
-      case ListingFormat::Tsv:
-        appendTsvText(line, l.path);
-        line += e.isFolder ? "\t1\t" : "\t0\t";
-        line += e.deleted ? "1\t" : "0\t";
-        appendNumber(line, e.size);
-        line += '\t';
-        if (chance.shown) appendNumber(line, chance.level);
-        line += '\t';
-        line += modified;
-        line += '\t';
-        appendNumber(line, e.startPosition);
-        line += '\t';
-        appendNumber(line, e.id);
-        line += '\n';
-        break;
-      case ListingFormat::Json:
-        line += "{\"path\":" + jsonString(utf8(l.path)) + ",\"folder\":" + (e.isFolder ? "1" : "0") +
-                ",\"deleted\":" + (e.deleted ? "1" : "0") + ",\"size\":";
-        appendNumber(line, e.size);
-        line += ",\"chance\":";
-        if (chance.shown) appendNumber(line, chance.level);
-        else line += "null";
-        line += ",\"modified\":" + jsonString(modified) + ",\"start\":";
-        appendNumber(line, e.startPosition);
-        line += ",\"id\":";
-        appendNumber(line, e.id);
-        line += "}\n";
-        break;
-      case ListingFormat::Text:
-        line.append(static_cast<std::size_t>(l.depth) * 2, ' ');
-        line += utf8(e.name);
-        if (e.isFolder) line += '\\';
-        if (!e.isFolder) {
-          line += "  ";
-          appendNumber(line, e.size);
-          line += " 字节";
-        }
-        if (!modified.empty()) line += "  " + modified;
-        if (e.deleted) line += "  " + utf8(loadString(e.isFolder ? res::IDS_TYPE_DELETED_FOLDER : res::IDS_TYPE_DELETED_FILE));
-        if (chance.text[0] != 0) line += "  " + utf8(chance.text);
-        line += '\n';
-        break;
-    }
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-  }
+  std::vector<FileEntry*> listed;
+  for (const ListedEntry& l : entries) listed.push_back(l.entry);
+  rateInRecordOrder(std::move(listed));
+  ListingWriter writer(format, out);
+  for (const ListedEntry& l : entries) writer.add(l.path, *l.entry, l.depth);
+}
+
+void printDrive(DriveFileList& list, ListingFormat format, std::ostream& out) {
+  std::vector<FileEntry*> all;
+  all.reserve(list.size());
+  for (FileEntry& e : list) all.push_back(&e);
+  rateInRecordOrder(std::move(all));
+  ListingWriter writer(format, out);
+  forEachEntryBelow(list, ROOT_ENTRY_ID, [&](std::u16string_view path, FileEntry& e, int depth) { writer.add(path, e, depth); });
 }
 
 }  // namespace tarvosk::cli

@@ -19,8 +19,6 @@ struct ListedEntry {
   int depth = 0;
 };
 
-// Every entry below folder, depth first in list order (the root itself and id 5 left out).
-std::vector<ListedEntry> collectEntries(DriveFileList& list, std::uint64_t folder);
 // The path of an entry from its drive's root, through its parents.
 std::u16string entryPath(DriveFileList& list, const FileEntry& entry);
 
@@ -28,6 +26,9 @@ std::u16string entryPath(DriveFileList& list, const FileEntry& entry);
 // to case; null when there is none.
 FileEntry* entryAtListedPath(DriveFileList& list, const std::u16string& path);
 
+// Prints the entries in the order given (the search's matches).
 void printListing(const std::vector<ListedEntry>& entries, ListingFormat format, std::ostream& out);
+// Prints every entry of the drive, depth first in list order (the root itself left out).
+void printDrive(DriveFileList& list, ListingFormat format, std::ostream& out);
 
 }  // namespace tarvosk::cli

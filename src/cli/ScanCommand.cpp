@@ -20,7 +20,7 @@ int scanCommand(CFileList& lists, std::vector<std::string> arguments, std::ostre
   }
   DriveFileList* list = runScan(lists, request);
   if (!list) return kExitFailure;
-  printListing(collectEntries(*list, ROOT_ENTRY_ID), format, out);
+  printDrive(*list, format, out);
   return kExitSuccess;
 }
 

@@ -426,4 +426,6 @@ std::string utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+void appendUtf8(std::string& out, std::u16string_view text) { encodeUtf8(text, out); }
+
 }  // namespace tarvosk

@@ -40,5 +40,7 @@ std::u16string utf8ToUtf16(std::string_view text);
 // Whether every byte belongs to a well-formed sequence (the same rule the conversion applies).
 bool isValidUtf8(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
+// The same, appended to out (a listing builds each line in one buffer).
+void appendUtf8(std::string& out, std::u16string_view text);
 
 }  // namespace tarvosk
