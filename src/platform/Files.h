@@ -44,6 +44,9 @@ BOOL FindClose(HANDLE find);
 
 UINT SetErrorMode(UINT mode);
 
-// Page-granular, zero-filled allocations for disk buffers.
+// Page-granular, zero-filled allocations for disk buffers. With MEM_LARGE_PAGES the size must be a
+// multiple of GetLargePageMinimum(), and the memory is asked for in large pages where the host
+// gives them (a large list's memory then costs one page fault per large page, not per 4 KiB).
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect);
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);
+SIZE_T GetLargePageMinimum();

@@ -1,4 +1,6 @@
 // Process-wide services: the error mode and page-granular allocations.
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +10,7 @@
 namespace {
 UINT g_errorMode = 0;
 constexpr SIZE_T kPage = 4096;
+constexpr SIZE_T kLargePage = 2 * 1024 * 1024;
 }  // namespace
 
 // Critical-error boxes do not exist here; the mode is only kept so that callers can restore it.
@@ -18,7 +21,8 @@ UINT SetErrorMode(UINT mode) {
 }
 
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD) {
-  if (address != nullptr || size == 0 || !(allocationType & MEM_COMMIT)) {
+  const bool large = (allocationType & MEM_LARGE_PAGES) != 0;
+  if (address != nullptr || size == 0 || !(allocationType & MEM_COMMIT) || (large && size % kLargePage != 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
@@ -27,11 +31,14 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD) {
     return nullptr;
   }
   SIZE_T rounded = (size + kPage - 1) / kPage * kPage;
-  void* p = std::aligned_alloc(kPage, rounded);
+  void* p = std::aligned_alloc(large ? kLargePage : kPage, rounded);
   if (!p) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  // Before the first touch: the pages are then faulted in large ones. Where the host gives no
+  // large pages the memory is ordinary, as it is on Windows without the privilege.
+  if (large) madvise(p, rounded, MADV_HUGEPAGE);
   std::memset(p, 0, rounded);
   return p;
 }
@@ -44,3 +51,5 @@ BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType) {
   std::free(address);
   return TRUE;
 }
+
+SIZE_T GetLargePageMinimum() { return kLargePage; }

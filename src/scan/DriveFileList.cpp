@@ -23,7 +23,11 @@ std::size_t slotHash(std::uint64_t id, unsigned bits) {
 std::size_t DriveFileList::slotOf(std::uint64_t id) const {
   std::size_t mask = slots_.size() - 1;
   std::size_t slot = slotHash(id, tableBits_);
-  while (slots_[slot] != 0 && idAt(slots_[slot] - 1) != id) slot = (slot + 1) & mask;
+  const std::uint64_t tag = tagOf(id);
+  // The entry's own id is looked at only when the tag agrees: a probe that passes other entries
+  // then reads nothing beyond the table.
+  while (slots_[slot] != 0 && ((slots_[slot] & kTagMask) != tag || idAt(placeIn(slots_[slot])) != id))
+    slot = (slot + 1) & mask;
   return slot;
 }
 
@@ -32,23 +36,23 @@ void DriveFileList::growTable() {
   slots_.assign(std::size_t{1} << tableBits_, 0);
   for (std::size_t place = 0; place < size_; ++place) {
     auto p = static_cast<std::uint32_t>(place);
-    slots_[slotOf(idAt(p))] = p + 1;
+    slots_[slotOf(idAt(p))] = slotValue(idAt(p), p);
   }
 }
 
 FileEntry& DriveFileList::Lookup(std::uint64_t id) {
   if (slots_.empty()) growTable();
   std::size_t slot = slotOf(id);
-  if (slots_[slot] != 0) return entryAt(slots_[slot] - 1);
+  if (slots_[slot] != 0) return entryAt(placeIn(slots_[slot]));
   if (size_ >= std::numeric_limits<std::uint32_t>::max() - 1) throw std::length_error("DriveFileList: too many entries");
   if ((size_ + 1) * 4 > slots_.size() * 3) {
     growTable();
     slot = slotOf(id);
   }
-  if (size_ % kBlockEntries == 0) blocks_.push_back(std::make_unique<Block>());
+  if (size_ % kBlockEntries == 0) blocks_.add();
   auto place = static_cast<std::uint32_t>(size_++);
-  blocks_.back()->ids[place % kBlockEntries] = id;
-  slots_[slot] = place + 1;
+  blocks_.back().ids[place % kBlockEntries] = id;
+  slots_[slot] = slotValue(id, place);
   return entryAt(place);
 }
 
@@ -58,8 +62,8 @@ FileEntry* DriveFileList::Find(std::uint64_t id) {
 
 const FileEntry* DriveFileList::Find(std::uint64_t id) const {
   if (slots_.empty()) return nullptr;
-  std::uint32_t place = slots_[slotOf(id)];
-  return place == 0 ? nullptr : &entryAt(place - 1);
+  std::uint64_t value = slots_[slotOf(id)];
+  return value == 0 ? nullptr : &entryAt(placeIn(value));
 }
 
 // Depth-first and without recursion, so that deep or looping folder data from a damaged disk
@@ -67,7 +71,7 @@ const FileEntry* DriveFileList::Find(std::uint64_t id) const {
 // flags of the whole tree are wanted.
 bool ComputeDeletedFlags(DriveFileList& list, FileEntry& top) {
   struct Frame {
-    std::uint64_t id;
+    FileEntry* entry;  // entries never move while the list lives
     std::size_t nextChild;
     bool holdsDeleted;
   };
@@ -77,12 +81,12 @@ bool ComputeDeletedFlags(DriveFileList& list, FileEntry& top) {
     return true;
   }
   std::unordered_set<std::uint64_t> visited{top.id};
-  std::vector<Frame> stack{{top.id, 0, false}};
+  std::vector<Frame> stack{{&top, 0, false}};
   top.noDeletedFiles = true;
   bool result = false;
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    FileEntry& entry = frame.id == top.id ? top : list.Lookup(frame.id);
+    FileEntry& entry = *frame.entry;
     if (frame.nextChild < entry.children.size()) {
       std::uint64_t childId = entry.children[frame.nextChild++];
       if (childId == ROOT_ENTRY_ID) continue;
@@ -92,7 +96,7 @@ bool ComputeDeletedFlags(DriveFileList& list, FileEntry& top) {
         frame.holdsDeleted = true;
       } else if (visited.insert(childId).second) {  // only what is walked can loop
         child.noDeletedFiles = true;
-        stack.push_back({childId, 0, false});
+        stack.push_back({&child, 0, false});
       }
       continue;
     }

@@ -6,20 +6,17 @@
 #include <memory>
 #include <vector>
 
+#include "scan/EntryBlocks.h"
 #include "scan/FileEntry.h"
 #include "scan/ScanHandle.h"
 
 namespace tarvosk {
 
-// The entries lie in blocks that never move, in the order they were created, and a hash table
-// of 32-bit places finds them by id: a list costs little more per entry than the entry itself,
-// and references stay valid while the list lives.
+// The entries lie in blocks that never move (EntryBlocks), in the order they were created, and
+// a hash table of 32-bit places, each with a tag of its id, finds them by id: a list costs little
+// more per entry than the entry itself, and references stay valid while the list lives.
 class DriveFileList {
-  static constexpr std::size_t kBlockEntries = 512;
-  struct Block {
-    FileEntry entries[kBlockEntries];
-    std::uint64_t ids[kBlockEntries];  // the id each entry was created under
-  };
+  static constexpr std::size_t kBlockEntries = EntryBlock::kEntries;
 
   template <class Entry>
   class Iterator {
@@ -30,8 +27,8 @@ class DriveFileList {
     using pointer = Entry*;
     using reference = Entry&;
     Iterator() = default;
-    Iterator(const std::vector<std::unique_ptr<Block>>* blocks, std::size_t place) : blocks_(blocks), place_(place) {}
-    Entry& operator*() const { return (*blocks_)[place_ / kBlockEntries]->entries[place_ % kBlockEntries]; }
+    Iterator(const EntryBlocks* blocks, std::size_t place) : blocks_(blocks), place_(place) {}
+    Entry& operator*() const { return (*blocks_)[place_ / kBlockEntries].entries[place_ % kBlockEntries]; }
     Entry* operator->() const { return &**this; }
     Iterator& operator++() {
       ++place_;
@@ -45,7 +42,7 @@ class DriveFileList {
     bool operator==(const Iterator& other) const { return place_ == other.place_; }
 
    private:
-    const std::vector<std::unique_ptr<Block>>* blocks_ = nullptr;
+    const EntryBlocks* blocks_ = nullptr;
     std::size_t place_ = 0;
   };
 
@@ -77,16 +74,21 @@ class DriveFileList {
  private:
   // The slot of the table that holds id, or the empty slot where it would go.
   std::size_t slotOf(std::uint64_t id) const;
-  std::uint64_t idAt(std::uint32_t place) const { return blocks_[place / kBlockEntries]->ids[place % kBlockEntries]; }
-  FileEntry& entryAt(std::uint32_t place) const { return blocks_[place / kBlockEntries]->entries[place % kBlockEntries]; }
+  std::uint64_t idAt(std::uint32_t place) const { return blocks_[place / kBlockEntries].ids[place % kBlockEntries]; }
+  FileEntry& entryAt(std::uint32_t place) const { return blocks_[place / kBlockEntries].entries[place % kBlockEntries]; }
   void growTable();
 
   std::shared_ptr<ScanHandle> scanHandle_;
-  std::vector<std::unique_ptr<Block>> blocks_;
+  EntryBlocks blocks_;
   std::size_t size_ = 0;
-  // Open addressing with linear probing: place of the entry + 1, 0 for an empty slot; the size
-  // is a power of two, at most three quarters full.
-  std::vector<std::uint32_t> slots_;
+  // Open addressing with linear probing: in the low 32 bits the place of the entry + 1, in the
+  // high 32 bits a tag of its id; 0 for an empty slot. The size is a power of two, at most three
+  // quarters full.
+  static constexpr std::uint64_t kTagMask = 0xFFFFFFFF00000000ull;
+  static std::uint64_t tagOf(std::uint64_t id) { return (id ^ (id >> 32)) << 32; }
+  static std::uint64_t slotValue(std::uint64_t id, std::uint32_t place) { return tagOf(id) | (std::uint64_t{place} + 1); }
+  static std::uint32_t placeIn(std::uint64_t value) { return static_cast<std::uint32_t>(value) - 1; }
+  std::vector<std::uint64_t> slots_;
   unsigned tableBits_ = 0;
 };
 

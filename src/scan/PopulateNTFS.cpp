@@ -87,14 +87,14 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
 }
 
 void AttachOrphans(DriveFileList& list, DWORD volume, char16_t driveLetter) {
-  std::vector<std::uint64_t> ids;
-  ids.reserve(list.size());
-  for (const FileEntry& entry : list)
-    if (entry.parentId != 0) ids.push_back(entry.id);
-  for (std::uint64_t id : ids) {
-    FileEntry* found = list.Find(id);
-    if (!found) continue;
-    FileEntry& entry = *found;
+  // The entries as they stand before the orphan folder is made: the walk ends where the list
+  // ended (entries never move, so the references stay valid as the folder is added).
+  const std::size_t count = list.size();
+  std::size_t walked = 0;
+  for (auto it = list.begin(); walked < count; ++it, ++walked) {
+    FileEntry& entry = *it;
+    if (entry.parentId == 0) continue;
+    const std::uint64_t id = entry.id;
     bool isFolder = entry.isFolder;
     // A record that names itself as its parent would hold itself: it goes to the orphans.
     FileEntry* parent = entry.parentId == id ? nullptr : list.Find(entry.parentId);
@@ -120,7 +120,7 @@ void AttachOrphans(DriveFileList& list, DWORD volume, char16_t driveLetter) {
       orphans = &created;
     }
     if (isFolder) orphans->hasSubfolders = true;
-    list.Find(id)->parentId = ORPHAN_FOLDER_ENTRY_ID;
+    entry.parentId = ORPHAN_FOLDER_ENTRY_ID;
     orphans->children.push_back(id);
   }
 }

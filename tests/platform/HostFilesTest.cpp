@@ -186,6 +186,15 @@ TEST(PageAllocations, AreZeroedPageMultiplesAndRefuseNonsense) {
   EXPECT_EQ(VirtualAlloc(nullptr, 0, MEM_COMMIT, PAGE_READWRITE), nullptr);
   EXPECT_EQ(VirtualAlloc(nullptr, SIZE_MAX, MEM_COMMIT, PAGE_READWRITE), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+  const SIZE_T large = GetLargePageMinimum();
+  auto* q = static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 2 * large, MEM_COMMIT | MEM_RESERVE | MEM_LARGE_PAGES, PAGE_READWRITE));
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(q) % large, 0u);
+  EXPECT_TRUE(std::all_of(q, q + 2 * large, [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(VirtualFree(q, 0, MEM_RELEASE));
+  EXPECT_EQ(VirtualAlloc(nullptr, large + 4096, MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE), nullptr)
+      << "large pages come in whole large pages";
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace
