@@ -19,6 +19,9 @@ namespace tarvosk::cli {
 namespace {
 
 constexpr int kMaxDepth = 2048;
+// How far ahead of the child being listed the walk asks for its name to be loaded (its entry is
+// by then, see DriveFileList::prefetchChildren).
+constexpr std::size_t kNameLookahead = 2;
 
 std::string utf8(std::u16string_view s) { return utf16ToUtf8(s); }
 
@@ -104,7 +107,11 @@ void forEachEntryBelow(DriveFileList& list, std::uint64_t folder, Visit visit) {
       stack.pop_back();
       continue;
     }
-    std::uint64_t id = f.folder->children[f.next++];
+    const ChildIds& children = f.folder->children;
+    list.prefetchChildren(children, f.next);
+    if (f.next + kNameLookahead < children.size())
+      if (const FileEntry* ahead = list.Find(children[f.next + kNameLookahead])) __builtin_prefetch(ahead->name.c_str());
+    std::uint64_t id = children[f.next++];
     FileEntry* e = id == ROOT_ENTRY_ID ? nullptr : list.Find(id);
     if (!e) continue;
     path.resize(f.pathLength);

@@ -11,6 +11,9 @@ namespace tarvosk {
 namespace {
 
 constexpr unsigned kFirstTableBits = 4;
+// How far ahead of the child being looked up a walk asks for slots and entries to be loaded.
+constexpr std::size_t kSlotLookahead = 8;
+constexpr std::size_t kEntryLookahead = 4;
 
 // Fibonacci hashing: ids that follow each other (FAT and physical scans count up, MFT record
 // numbers mostly do) spread evenly over the table.
@@ -66,6 +69,24 @@ const FileEntry* DriveFileList::Find(std::uint64_t id) const {
   return value == 0 ? nullptr : &entryAt(placeIn(value));
 }
 
+void DriveFileList::prefetchSlot(std::uint64_t id) const {
+  if (!slots_.empty()) __builtin_prefetch(&slots_[slotHash(id, tableBits_)]);
+}
+
+void DriveFileList::prefetchEntry(std::uint64_t id) const {
+  if (slots_.empty()) return;
+  std::uint64_t value = slots_[slotHash(id, tableBits_)];
+  if (value == 0 || (value & kTagMask) != tagOf(id)) return;  // not the first slot probed: left alone
+  std::uint32_t place = placeIn(value);
+  __builtin_prefetch(&blocks_[place / kBlockEntries].ids[place % kBlockEntries]);
+  __builtin_prefetch(&entryAt(place));
+}
+
+void DriveFileList::prefetchChildren(const ChildIds& children, std::size_t next) const {
+  if (next + kSlotLookahead < children.size()) prefetchSlot(children[next + kSlotLookahead]);
+  if (next + kEntryLookahead < children.size()) prefetchEntry(children[next + kEntryLookahead]);
+}
+
 // Depth-first and without recursion, so that deep or looping folder data from a damaged disk
 // can neither exhaust the stack nor run forever. Every child is visited (no early stop), as the
 // flags of the whole tree are wanted.
@@ -88,6 +109,7 @@ bool ComputeDeletedFlags(DriveFileList& list, FileEntry& top) {
     Frame& frame = stack.back();
     FileEntry& entry = *frame.entry;
     if (frame.nextChild < entry.children.size()) {
+      list.prefetchChildren(entry.children, frame.nextChild);
       std::uint64_t childId = entry.children[frame.nextChild++];
       if (childId == ROOT_ENTRY_ID) continue;
       FileEntry& child = list.Lookup(childId);

@@ -59,6 +59,11 @@ class DriveFileList {
   FileEntry* Find(std::uint64_t id);
   const FileEntry* Find(std::uint64_t id) const;
   std::size_t size() const { return size_; }
+  // Starts loading what looking up the children from next on will read: the slots of the table
+  // for children some way ahead, and the entries of the next few once their slots are loaded. A
+  // walk over a folder, whose children lie anywhere in the list, calls it before each child, so
+  // that the loads overlap instead of following one another.
+  void prefetchChildren(const ChildIds& children, std::size_t next) const;
 
   // Every entry, in the order of creation.
   Iterator<FileEntry> begin() { return {&blocks_, 0}; }
@@ -77,6 +82,8 @@ class DriveFileList {
   std::uint64_t idAt(std::uint32_t place) const { return blocks_[place / kBlockEntries].ids[place % kBlockEntries]; }
   FileEntry& entryAt(std::uint32_t place) const { return blocks_[place / kBlockEntries].entries[place % kBlockEntries]; }
   void growTable();
+  void prefetchSlot(std::uint64_t id) const;
+  void prefetchEntry(std::uint64_t id) const;
 
   std::shared_ptr<ScanHandle> scanHandle_;
   EntryBlocks blocks_;

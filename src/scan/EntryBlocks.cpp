@@ -11,8 +11,6 @@ namespace {
 
 // Blocks allocated one by one before slabs are used: 4,096 entries.
 constexpr std::size_t kSingleBlocks = 8;
-// Large pages per slab.
-constexpr std::size_t kSlabLargePages = 4;
 
 }  // namespace
 
@@ -32,7 +30,7 @@ EntryBlock& EntryBlocks::add() {
   }
   if (slabBlocksLeft_ == 0) {
     slabs_.reserve(slabs_.size() + 1);
-    const SIZE_T bytes = kSlabLargePages * GetLargePageMinimum();
+    const SIZE_T bytes = GetLargePageMinimum();  // one large page: 42 blocks
     void* slab = VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE | MEM_LARGE_PAGES, PAGE_READWRITE);
     if (!slab) throw std::bad_alloc();
     slabs_.push_back(slab);
