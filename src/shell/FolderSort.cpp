@@ -96,7 +96,8 @@ void sortFolderChildren(DriveFileList& list, FileEntry& folder, SortColumn colum
     for (std::size_t i = 0; i < items.size(); ++i)
       items[i].folded = std::u16string_view(folds).substr(foldPlaces[i].first, foldPlaces[i].second);
   if (column == SortColumn::Modified || column == SortColumn::Condition) {
-    // NTFS times and chances come from MFT records: read them in the order of the records (the
+    // The chances of large NTFS files (the scan rates the others) come from their MFT records, as
+    // do the times of entries the scan did not time: read them in the order of the records (the
     // entries' ids), whatever order the folder is in, so the reads go through the MFT in one pass.
     std::vector<SortItem*> byRecord;
     byRecord.reserve(items.size());

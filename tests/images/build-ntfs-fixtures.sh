@@ -36,10 +36,15 @@ head -c 150000 /dev/urandom > "$files/random.bin"
 printf 'deep file\n' > "$files/deep.txt"
 printf '中文内容\n' > "$files/report.txt"
 
-truncate -s 32M "$img"
-mkntfs -q -F -Q -c 4096 -L FIXTURE "$img" >>"$log" 2>&1 || fail "mkntfs failed (see $log)"
-ntfs-3g "$img" "$mnt" >>"$log" 2>&1 || fail "ntfs-3g could not mount the volume through FUSE (see $log)"
-mountpoint -q "$mnt" || fail "the ntfs-3g FUSE mount did not appear"
+# new_mounted_volume IMAGE SIZE LABEL: a fresh volume of 4 KiB clusters, mounted at $mnt.
+new_mounted_volume() {
+  truncate -s "$2" "$1"
+  mkntfs -q -F -Q -c 4096 -L "$3" "$1" >>"$log" 2>&1 || fail "mkntfs failed (see $log)"
+  ntfs-3g "$1" "$mnt" >>"$log" 2>&1 || fail "ntfs-3g could not mount the volume through FUSE (see $log)"
+  mountpoint -q "$mnt" || fail "the ntfs-3g FUSE mount did not appear"
+}
+
+new_mounted_volume "$img" 32M FIXTURE
 
 cp "$files/small.txt" "$mnt/small.txt"
 : > "$mnt/empty.txt"
@@ -94,9 +99,7 @@ istat "$img" "$(ifind -n /frag.bin "$img")" | sed -n '/\$DATA/,$p' | tail -n +2 
 # deleted again, so that blocks hold stale entries.
 folders="$out/ntfs-folders.img"
 rm -f "$folders"
-truncate -s 16M "$folders"
-mkntfs -q -F -Q -c 4096 -L FOLDERS "$folders" >>"$log" 2>&1 || fail "mkntfs failed (see $log)"
-ntfs-3g "$folders" "$mnt" >>"$log" 2>&1 || fail "ntfs-3g could not mount the volume through FUSE (see $log)"
+new_mounted_volume "$folders" 16M FOLDERS
 mkdir "$mnt/many"
 for i in $(seq 1 600); do printf '%s' "$i" > "$mnt/many/file-$i.txt"; done
 for i in $(seq 7 7 600); do rm "$mnt/many/file-$i.txt"; done
