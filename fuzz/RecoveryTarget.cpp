@@ -22,25 +22,30 @@ namespace {
 
 constexpr rlim_t kMaxOutputFileBytes = 8 << 20;
 
-// A write past the cap then fails with EFBIG instead of killing the process.
-const bool g_sizeSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
-
 // Caps the size of every file written while it lives (the soft limit only, so it can be lifted
-// again); the in-memory image is made before, outside the cap.
+// again); the in-memory image is made before, outside the cap. A write past the cap then fails
+// with EFBIG instead of raising SIGXFSZ, which is ignored meanwhile: libFuzzer's own handler of
+// it, set up after the program starts, would end the run as if the target had crashed.
 class OutputCap {
  public:
   OutputCap() {
     fuzz::require(getrlimit(RLIMIT_FSIZE, &saved_) == 0, "the file size limit can be read");
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    fuzz::require(savedHandler_ != SIG_ERR, "an oversized write fails instead of killing");
     rlimit capped = saved_;
     capped.rlim_cur = std::min(kMaxOutputFileBytes, saved_.rlim_max);
     fuzz::require(setrlimit(RLIMIT_FSIZE, &capped) == 0, "output files can be capped");
   }
-  ~OutputCap() { setrlimit(RLIMIT_FSIZE, &saved_); }
+  ~OutputCap() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, savedHandler_);
+  }
   OutputCap(const OutputCap&) = delete;
   OutputCap& operator=(const OutputCap&) = delete;
 
  private:
   rlimit saved_{};
+  void (*savedHandler_)(int) = SIG_DFL;
 };
 
 // A fresh, empty target folder, removed with what was recovered into it.
@@ -61,7 +66,6 @@ class TargetFolder {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::require(g_sizeSignalIgnored, "an oversized write fails instead of killing");
   fuzz::registerFileSystemProvidersOnce();
   fuzz::MemoryImage image(ByteSpan(data, size));
   if (!image.attach()) return 0;
