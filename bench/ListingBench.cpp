@@ -1,7 +1,8 @@
 // What a view asks of the engine for every entry it shows, in folder order: the recovery chance
-// of each deleted file (NTFS files rated on first show) and the time of every entry, on the NTFS
-// volume whose files were written round their folders (bench/make-ntfs-mixed-bench-volume.sh), so
-// that one folder's records lie spread over the whole $MFT. Each iteration scans anew (not timed)
+// of each deleted file (NTFS files of many clusters rated on first show, the others by the scan)
+// and the time of every entry, on the NTFS volume whose files were written round their folders
+// (bench/make-ntfs-mixed-bench-volume.sh), so that one folder's records lie spread over the whole
+// $MFT. Each iteration scans anew (not timed)
 // and then walks the list as the CLI's listing does.
 #include <benchmark/benchmark.h>
 
