@@ -20,11 +20,13 @@ constexpr std::uint64_t kRecordsPerProgressPoint = 256;
 std::uint64_t referencedRecord(ByteSpan b, std::size_t off) { return ntfs::recordNumberOf(le64(b, off)); }
 
 // The size of a file's unnamed data: from the record's $DATA, or the sum over the extension
-// records that hold it.
-void readFileSize(DWORD volume, std::vector<BYTE>& record, FileEntry& entry) {
+// records that hold it. A deleted file whose $DATA lies in the record is rated with it when rate
+// is set, while the record is at hand; one of many clusters is left for its first showing.
+void readFileSize(DWORD volume, std::vector<BYTE>& record, bool rate, FileEntry& entry) {
   ByteSpan data;
   if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS) {
     entry.size = ntfs::attributeDataSize(data);
+    if (rate) entry.recoveryChance = RateNtfsFileData(volume, data, kClustersRatedByScan);
     return;
   }
   std::uint64_t numbers[kMaxMftExtensionRecords] = {};
@@ -35,15 +37,6 @@ void readFileSize(DWORD volume, std::vector<BYTE>& record, FileEntry& entry) {
     if (GetMFTRecord(volume, numbers[i], record) != LAYER_SUCCESS) continue;
     if (FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS) entry.size += ntfs::attributeDataSize(data);
   }
-}
-
-// What the scan takes from a file's own record (not from an extension record of it) while it
-// holds it: the $FILE_NAME time and, for a deleted file of few clusters, its chance.
-void takeFromBaseRecord(DWORD volume, ByteSpan record, bool rate, FileEntry& entry) {
-  ntfs::firstFileNameTime(record, entry.fileNameTime);
-  ByteSpan data;
-  if (rate && FindAttribute(record, ntfs::_AH_TYPE_DA, &data) == LAYER_SUCCESS)
-    entry.recoveryChance = RateNtfsFileData(volume, data, kClustersRatedByScan);
 }
 
 }  // namespace
@@ -81,8 +74,10 @@ void EnumerateMFT(ProgressWindow& window, DriveFileList& list, DWORD volume, cha
     entry.id = id;
     entry.parentId = id == ROOT_ENTRY_ID ? 0 : referencedRecord(fileName, ntfs::kFnParentReference);
     entry.name = ntfs::fileNameText(fileName);
-    if (id == i) takeFromBaseRecord(volume, record, deleted && !folder && rateDeleted, entry);
-    if (!folder) readFileSize(volume, record, entry);  // last: it may read extension records into record
+    // The time and the chance come from the file's own record, not from an extension record of it.
+    const bool ownRecord = id == i;
+    if (ownRecord) ntfs::firstFileNameTime(record, entry.fileNameTime);
+    if (!folder) readFileSize(volume, record, ownRecord && deleted && rateDeleted, entry);
   }
 }
 
